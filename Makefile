@@ -1,0 +1,51 @@
+# Entry points for a fresh machine: `make run` and `make test`.
+BUILD      ?= build
+RELEASE    := $(BUILD)/release
+SANITIZE   := $(BUILD)/sanitize
+DEMO       := assets/demo/demo.script
+DEMO_OUT   := $(BUILD)/demo-shots
+JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
+
+.PHONY: all setup build build-sanitize run test test-release test-sanitize bench clean
+
+all: build
+
+setup:
+	@scripts/setup.sh
+
+$(RELEASE)/build.ninja:
+	cmake -S . -B $(RELEASE) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+$(SANITIZE)/build.ninja:
+	cmake -S . -B $(SANITIZE) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKN_SANITIZE=ON -DKN_BENCH=OFF
+
+build: setup $(RELEASE)/build.ninja
+	cmake --build $(RELEASE) -j $(JOBS)
+
+build-sanitize: setup $(SANITIZE)/build.ninja
+	cmake --build $(SANITIZE) -j $(JOBS)
+
+run: build
+	@if [ -n "$${DISPLAY:-}$${WAYLAND_DISPLAY:-}" ]; then \
+	  $(RELEASE)/kalvenorix; \
+	else \
+	  echo "No display found: running the demo session headless instead."; \
+	  mkdir -p $(DEMO_OUT); \
+	  $(RELEASE)/kalvenorix --script $(DEMO) --out $(DEMO_OUT) && \
+	  echo "Screenshots of the demo session are in $(DEMO_OUT)/"; \
+	fi
+
+test-release: build
+	cd $(RELEASE) && ctest --output-on-failure -j $(JOBS)
+
+test-sanitize: build-sanitize
+	cd $(SANITIZE) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --output-on-failure -j $(JOBS)
+
+test: test-release test-sanitize
+
+bench: build
+	$(RELEASE)/kalvenorix_bench
+
+clean:
+	rm -rf $(BUILD)

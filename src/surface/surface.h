@@ -1,0 +1,84 @@
+// The screen surface: the 16-bit back buffer with the display's own memory
+// layout, the pen that every primitive writes through, the polygon filler's
+// edge table, and the skin picture that widget images are copied from.
+#pragma once
+#include <cstdint>
+
+#include "drawing/colour.h"
+#include "platform/platform.h"
+
+constexpr int kScreenWidth = 240;
+constexpr int kScreenHeight = 320;
+constexpr int kScreenBytes = kScreenWidth * kScreenHeight * 2;  // 153600
+
+// One polygon edge, active on rows top .. y_end - 1.
+struct Edge {
+    int16_t y_end;     // first row below the edge
+    int32_t x_q8;      // x at the top line of the current row
+    int32_t dx_q8;     // change of x per row
+    Edge* next_in_bucket;
+    Edge* next_active;
+};
+
+constexpr int kEdgeBuckets = 321;
+constexpr int kEdgePoolSize = 512;
+
+struct EdgeTable {
+    int16_t min_row;  // 321 when empty
+    int16_t max_row;  // -1 when empty
+    Edge* pool_next;
+    Edge* buckets[kEdgeBuckets];
+    Edge pool[kEdgePoolSize];
+};
+
+struct ScreenSurface {
+    uint16_t* pixel_base;    // pixel (0, 0); null without a back buffer
+    int32_t min_offset;      // lowest-addressed pixel, relative to pixel (0, 0)
+    int32_t max_offset;      // highest-addressed pixel
+    int32_t x_step;          // pixels between horizontal neighbours
+    int32_t y_step;          // pixels between vertical neighbours
+    GXDisplayProperties display;
+    ColourRecord pen_colour;
+    void* buffer_allocation;
+    uint16_t* current_pixel;  // the pixel the next plot call writes
+    uint8_t pen_alpha;        // 255 opaque
+    uint16_t red_shift, green_shift;
+    uint16_t red_mask, green_mask, blue_mask;
+    int16_t clip_height, clip_width;
+    EdgeTable edges;
+};
+
+// The image every widget face is cut from, as colour words.
+struct SkinPicture {
+    uint16_t* words;  // width * height, rows top-down
+    int32_t width;
+    int32_t height;
+};
+
+// The program-wide surface.
+extern ScreenSurface surface;
+
+// Builds the surface from the active platform's display properties.
+void InitScreenSurface(ScreenSurface& s);
+// Builds it from given properties (the same steps; used for other geometries).
+void InitScreenSurfaceFrom(ScreenSurface& s, const GXDisplayProperties& display);
+// Frees the back buffer.
+void FreeScreenSurface(ScreenSurface& s);
+
+void PresentSurface(ScreenSurface& s);
+void SaveSurface(const ScreenSurface& s, uint8_t* destination /* 153600 bytes */);
+void RestoreSurface(ScreenSurface& s, const uint8_t* source /* 153600 bytes */);
+void ClearSurface(ScreenSurface& s);
+
+// v = blue << 16 | green << 8 | red.
+uint16_t PackRgb(const ScreenSurface& s, uint32_t v);
+
+SkinPicture* LoadSkinPicture(ScreenSurface& s, const char* device_path);
+// Converts decoded 8-bit RGB (rows top-down) into a new picture; null on failure.
+SkinPicture* PictureFromRgb(ScreenSurface& s, int32_t width, int32_t height, const uint8_t* rgb);
+void FreeSkinPicture(SkinPicture* picture);
+
+// Copies a w x h block of the picture at (sx, sy) to the screen at (dx, dy).
+// 0 for rejected arguments, 1 otherwise.
+int BlitPicture(ScreenSurface& s, int32_t dx, int32_t dy, int32_t w, int32_t h,
+                const SkinPicture* picture, int32_t sx, int32_t sy);

@@ -1,0 +1,15 @@
+// The program-wide surface, built once for the portrait 240 x 320 display and
+// reset between tests.
+#pragma once
+#include <cstdint>
+
+#include "surface/surface.h"
+
+// Builds the surface if needed, fills every pixel with fill and puts the pen
+// back to opaque black with the opaque plot pair.
+void ResetTestSurface(uint16_t fill = 0xFFFF);
+uint16_t PixelAt(int x, int y);
+// Number of pixels that differ from the given word.
+int CountPixelsNot(uint16_t word);
+// Writes the back buffer as a 240 x 320 PNG for a person to look at.
+bool WriteSurfacePng(const char* path);
