@@ -1,0 +1,294 @@
+#include "raster/polygon_fill.h"
+
+#include "drawing/fixed.h"
+#include "surface/pen.h"
+
+// Geometry: vertices sit on pixel corners; row y is the band between the
+// horizontal lines y and y + 1. An edge from (xt, yt) down to (xb, yb) is
+// active on rows yt .. yb - 1 and, while row y is drawn, x_q8 is its x on the
+// line y and x_q8 + dx_q8 its x on the line y + 1. Edges are kept in buckets
+// by their top row; each row the active list is advanced, re-sorted by one
+// bubble pass, merged with the row's new edges and filled pair by pair
+// (even-odd rule).
+
+// Rows the table can hold: the buckets bound them even for a taller surface.
+static int32_t RowLimit(const ScreenSurface& s) {
+    return s.clip_height < kEdgeBuckets - 1 ? s.clip_height : kEdgeBuckets - 1;
+}
+
+Edge* AllocEdge(ScreenSurface& s) {
+    EdgeTable& t = s.edges;
+    if (t.pool_next - t.pool >= kEdgePoolSize) return nullptr;
+    return t.pool_next++;
+}
+
+// Beyond this many pixels left or right of the origin, x no longer fits the
+// Q8 arithmetic of a row walk. Edges are cut there (see AddEdge).
+constexpr int64_t kEdgeReach = 1 << 21;
+
+// Stores one downward edge whose ends both lie within kEdgeReach: every Q8
+// value it produces (x, x + dx, x after any number of rows it is active)
+// lies between xt * 256 and xb * 256, so 32 bits hold them all.
+static void StoreEdge(ScreenSurface& s, int32_t xt, int64_t yt, int32_t xb, int64_t yb) {
+    if (yt == yb) return;
+    int32_t height = RowLimit(s);
+    if (yb < 0 || yt >= height) return;
+
+    // Scale, then divide: the order decides the low bits of dx.
+    int32_t x_q8 = xt * 256;
+    int32_t dx_q8 = static_cast<int32_t>(static_cast<int64_t>(xb - xt) * 256 / (yb - yt));
+    if (yt < 0) {
+        x_q8 = static_cast<int32_t>(x_q8 - static_cast<int64_t>(dx_q8) * yt);
+        yt = 0;
+    }
+    if (yb > height) yb = height;
+
+    Edge* e = AllocEdge(s);
+    if (e == nullptr) return;
+    e->y_end = static_cast<int16_t>(yb);
+    e->x_q8 = x_q8;
+    e->dx_q8 = dx_q8;
+    e->next_in_bucket = nullptr;
+    e->next_active = nullptr;
+
+    EdgeTable& t = s.edges;
+    int16_t top = static_cast<int16_t>(yt);
+    if (top < t.min_row) t.min_row = top;
+    if (e->y_end > t.max_row) t.max_row = e->y_end;
+
+    // Keep the bucket sorted by the x at the bottom of the first row; equal
+    // keys keep their arrival order.
+    int32_t key = x_q8 + dx_q8;
+    Edge** link = &t.buckets[top];
+    while (*link != nullptr && (*link)->x_q8 + (*link)->dx_q8 <= key) link = &(*link)->next_in_bucket;
+    e->next_in_bucket = *link;
+    *link = e;
+}
+
+// The row where the segment crosses the vertical line x = bound, truncated
+// toward its top end; the segment's ends lie on either side of that line.
+static int64_t RowAtX(int64_t xt, int64_t yt, int64_t xb, int64_t yb, int64_t bound) {
+    // The magnitudes are below 2^32 and their product below 2^64, so it is
+    // formed unsigned; the quotient lies between 0 and yb - yt.
+    uint64_t across = static_cast<uint64_t>(bound > xt ? bound - xt : xt - bound);
+    uint64_t width = static_cast<uint64_t>(xb > xt ? xb - xt : xt - xb);
+    return yt + static_cast<int64_t>(across * static_cast<uint64_t>(yb - yt) / width);
+}
+
+static int64_t ClampToReach(int64_t x) {
+    return x < -kEdgeReach ? -kEdgeReach : x > kEdgeReach ? kEdgeReach : x;
+}
+
+// An edge with an end further than kEdgeReach to the side is cut where it
+// crosses x = -kEdgeReach or x = +kEdgeReach, and each part beyond becomes a
+// vertical edge on that line. Every row then crosses the same number of
+// edges on either side of any visible pixel, so the even-odd fill of the
+// surface is unchanged; edges within reach are stored exactly as given.
+void AddEdge(ScreenSurface& s, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+    if (y0 == y1) return;
+    int64_t xt = x0, yt = y0, xb = x1, yb = y1;
+    if (y1 < y0) {
+        xt = x1; yt = y1; xb = x0; yb = y0;
+    }
+    if (yb < 0 || yt >= RowLimit(s)) return;
+    if (ClampToReach(xt) == xt && ClampToReach(xb) == xb) {
+        StoreEdge(s, static_cast<int32_t>(xt), yt, static_cast<int32_t>(xb), yb);
+        return;
+    }
+    // The two lines in the order the edge meets them going down.
+    int64_t lines[2] = {-kEdgeReach, kEdgeReach};
+    if (xb < xt) {
+        lines[0] = kEdgeReach;
+        lines[1] = -kEdgeReach;
+    }
+    int64_t piece_x = ClampToReach(xt), piece_y = yt;
+    for (int64_t line : lines) {
+        if ((xt < line) == (xb < line)) continue;
+        int64_t cross_y = RowAtX(xt, yt, xb, yb, line);
+        StoreEdge(s, static_cast<int32_t>(piece_x), piece_y, static_cast<int32_t>(line), cross_y);
+        piece_x = line;
+        piece_y = cross_y;
+    }
+    StoreEdge(s, static_cast<int32_t>(piece_x), piece_y, static_cast<int32_t>(ClampToReach(xb)), yb);
+}
+
+// ---------------------------------------------------------------------------
+// Row steps
+// ---------------------------------------------------------------------------
+
+// Drops the edges that end above this row, moves the rest down one row, and
+// restores the x order with one bubble pass: an edge whose new x is smaller
+// than its predecessor's swaps with it, and the walk goes on comparing the
+// next edge with the larger of the two.
+Edge* AdvanceActiveEdges(Edge* active, int32_t row) {
+    Edge* head = active;
+    Edge** link = &head;        // the slot that holds the edge being looked at
+    Edge** prev_link = nullptr;  // the slot that holds prev
+    Edge* prev = nullptr;        // the last edge kept, the largest x so far
+    while (*link != nullptr) {
+        Edge* e = *link;
+        if (e->y_end <= row) {
+            *link = e->next_active;
+            continue;
+        }
+        e->x_q8 = Add32(e->x_q8, e->dx_q8);
+        if (prev != nullptr && e->x_q8 < prev->x_q8) {
+            prev->next_active = e->next_active;
+            e->next_active = prev;
+            *prev_link = e;
+            prev_link = &e->next_active;
+            link = &prev->next_active;
+        } else {
+            prev_link = link;
+            prev = e;
+            link = &e->next_active;
+        }
+    }
+    return head;
+}
+
+// Inserts the bucket's edges, in bucket order, each after every active edge
+// whose x is smaller or equal. The search for each edge starts at the one
+// inserted before it; an edge left of that one goes directly before it.
+Edge* MergeNewEdges(Edge* active, Edge* bucket) {
+    Edge* head = active;
+    Edge** link = &head;  // slot of the edge inserted last (or the list head)
+    bool first = true;
+    for (Edge* e = bucket; e != nullptr;) {
+        Edge* next = e->next_in_bucket;
+        if (first || e->x_q8 >= (*link)->x_q8) {
+            while (*link != nullptr && (*link)->x_q8 <= e->x_q8) link = &(*link)->next_active;
+        }
+        e->next_active = *link;
+        *link = e;
+        first = false;
+        e = next;
+    }
+    return head;
+}
+
+// One span of a row. xa..xb is the left edge's x range within the row and
+// xc..xd the right edge's, all Q8. Columns are pixel indices (x_q8 >> 8).
+//
+//   L0      L1              R0     R1
+//   |ramp up|  solid ...     solid |ramp down|
+//
+// The left boundary gets a coverage ramp over the columns its edge crosses
+// (or one pixel of the uncovered fraction); the interior runs solid up to and
+// including R0, the right edge's start column; the right boundary starts one
+// column further right (R0 + 1) and falls from 255 over the columns up to R1,
+// or carries the mean fraction in one pixel when the edge stays in a column.
+// No column is written twice and nothing outside the surface is written.
+void FillSpanAA(ScreenSurface& s, int32_t row, int32_t xa_q8, int32_t xb_q8, int32_t xc_q8,
+                int32_t xd_q8) {
+    const int32_t width = s.clip_width;
+    if (static_cast<uint32_t>(row) >= static_cast<uint32_t>(s.clip_height)) return;
+    if (xb_q8 > xc_q8) {
+        xb_q8 = xc_q8;
+        if (xa_q8 > xc_q8) xa_q8 = xc_q8;
+    }
+    if (xa_q8 < 0) xa_q8 = 0;
+    if (xb_q8 < 0) xb_q8 = 0;
+    int32_t l0 = xa_q8 >> 8, l1 = xb_q8 >> 8, r0 = xc_q8 >> 8, r1 = xd_q8 >> 8;
+    int32_t fa = xa_q8 & 255, fb = xb_q8 & 255, fc = xc_q8 & 255, fd = xd_q8 & 255;
+    if (xd_q8 < 0 || l0 >= width) return;
+
+    const int32_t step_px = s.x_step;
+    uint16_t* const row_start = s.pixel_base + row * s.y_step;
+    uint16_t* p = row_start + l0 * step_px;
+    int32_t last = l0;  // the rightmost column written so far
+
+    // Left boundary.
+    if (l0 == l1 && l1 != r0) {
+        s.current_pixel = p;
+        coverage_plot(s, 255 - ((fa + fb) >> 1));
+    } else if (l0 == l1) {
+        int32_t l = (fa + fb) >> 1, r = (fc + fd) >> 1;
+        s.current_pixel = p;
+        if (r0 == r1) {
+            coverage_plot(s, l > r ? l - r : r - l);
+            return;
+        }
+        coverage_plot(s, l > r ? l : r);
+    } else {
+        int32_t step = 65280 / (l1 - l0);
+        if (l1 >= width) l1 = width - 1;
+        int32_t acc = 0;
+        for (int32_t col = l0;; ++col) {
+            s.current_pixel = p;
+            coverage_plot(s, (acc >> 8) & 255);
+            if (col >= l1) break;
+            acc += step;
+            p += step_px;
+        }
+        if (l1 > last) last = l1;
+    }
+
+    // Interior, solid up to and including the right edge's start column.
+    int32_t r0c = r0 < width - 1 ? r0 : width - 1;
+    if (r0c > last) {
+        p = row_start + (last + 1) * step_px;
+        for (int32_t col = last + 1;; ++col) {
+            s.current_pixel = p;
+            plain_plot(s);
+            if (col == r0c) break;
+            p += step_px;
+        }
+        last = r0c;
+    }
+
+    // Right boundary, from column r0 + 1; columns at or left of the last one
+    // written, or beyond the surface, are skipped.
+    int32_t first = last + 1 > r0 + 1 ? last + 1 : r0 + 1;
+    int32_t end = r1 < width - 1 ? r1 : width - 1;
+    if (r0 == r1) {
+        if (first == r0 + 1 && first < width) {
+            s.current_pixel = row_start + first * step_px;
+            coverage_plot(s, (fc + fd) >> 1);
+        }
+        return;
+    }
+    if (first > end) return;
+    int32_t step = -65280 / (r1 - r0);
+    // Column r0 + 1 + k gets 65280 + k * step; |k * step| stays below 65281.
+    int32_t acc = 65280 + (first - (r0 + 1)) * step;
+    p = row_start + first * step_px;
+    for (int32_t col = first;; ++col) {
+        s.current_pixel = p;
+        coverage_plot(s, (acc >> 8) & 255);
+        if (col == end) break;
+        acc += step;
+        p += step_px;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// The fill
+// ---------------------------------------------------------------------------
+
+void FillEdges(ScreenSurface& s) {
+    EdgeTable& t = s.edges;
+    if (t.max_row == -1) return;
+    const int32_t right_q8 = s.clip_width * 256;
+    Edge* active = nullptr;
+    for (int32_t y = t.min_row; y < t.max_row; ++y) {
+        active = AdvanceActiveEdges(active, y);
+        active = MergeNewEdges(active, t.buckets[y]);
+        for (Edge* l = active; l != nullptr && l->next_active != nullptr;) {
+            Edge* r = l->next_active;
+            Edge* next_pair = r->next_active;
+            if (r->x_q8 >= 0) {
+                if (l->x_q8 > right_q8) break;
+                int32_t l_next = Add32(l->x_q8, l->dx_q8), r_next = Add32(r->x_q8, r->dx_q8);
+                FillSpanAA(s, y, l->x_q8 < l_next ? l->x_q8 : l_next,
+                           l->x_q8 < l_next ? l_next : l->x_q8, r->x_q8 < r_next ? r->x_q8 : r_next,
+                           r->x_q8 < r_next ? r_next : r->x_q8);
+            }
+            l = next_pair;
+        }
+    }
+    for (int32_t y = t.min_row; y <= t.max_row; ++y) t.buckets[y] = nullptr;
+    t.max_row = -1;
+    t.min_row = static_cast<int16_t>(RowLimit(s) + 1);
+    t.pool_next = t.pool;
+}

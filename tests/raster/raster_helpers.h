@@ -1,0 +1,36 @@
+// Helpers shared by the raster tests: expected colours and pixel sets.
+#pragma once
+#include <cstdint>
+#include <set>
+#include <utility>
+#include <vector>
+
+#include "support/test_surface.h"
+#include "surface/pen.h"
+
+// The white pixel after a black opaque pen's coverage plot of this weight.
+inline uint16_t WhiteAfterCoverage(int coverage) {
+    return BlendColourWords(surface, 0xFFFF, 0x0000, coverage);
+}
+
+using PixelSet = std::set<std::pair<int, int>>;
+
+// Every pixel that differs from the background word.
+inline PixelSet ChangedPixels(uint16_t background = 0xFFFF) {
+    PixelSet out;
+    for (int y = 0; y < kScreenHeight; ++y)
+        for (int x = 0; x < kScreenWidth; ++x)
+            if (PixelAt(x, y) != background) out.insert({x, y});
+    return out;
+}
+
+inline std::vector<uint16_t> Snapshot() {
+    return std::vector<uint16_t>(surface.pixel_base, surface.pixel_base + kScreenWidth * kScreenHeight);
+}
+
+// Puts the pen in XOR mode with an all-ones colour word.
+inline void UseXorPen() {
+    surface.pen_colour = {255, 255, 255, 255, 0xFFFF};
+    surface.pen_alpha = 255;
+    SelectPenMode(surface, 1);
+}
