@@ -1,0 +1,172 @@
+// The main loop: builds the program-wide objects in a fixed order, runs one
+// screen at a time through the UI loop, switches modes on the mode selector
+// and frees what start-up allocated.
+#include "shell/main_loop.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "animation/stage.h"
+#include "animation/transform.h"
+#include "drawing/colour.h"
+#include "drawing/drawing.h"
+#include "drawing/library.h"
+#include "platform/host_files.h"
+#include "screens/animation_screen.h"
+#include "screens/blank_screen.h"
+#include "screens/colour_picker.h"
+#include "screens/drawing_editor.h"
+#include "screens/file_browser.h"
+#include "screens/layout_tables.h"
+#include "screens/screen_state.h"
+#include "shell/shell.h"
+#include "surface/surface.h"
+#include "ui/font.h"
+#include "ui/stroke.h"
+#include "ui/ui_loop.h"
+
+char directory[kDirectoryBytes] = "\\";
+const char* const kSettingsPath = "\\tovu\\kalvenorix.ini";
+static const char* const kSkinPath = "\\tovu\\skin1.png";
+
+// The mode selector's id in the main table.
+constexpr uint16_t kModeSelector = 100;
+
+// ---------------------------------------------------------------------------
+// Settings
+// ---------------------------------------------------------------------------
+// The first line names the file browser's start directory. Its terminator
+// (LF or CR LF) is not part of the path, and the browser's path begins and
+// ends with a backslash, so a missing one is added where it fits.
+void ReadSettings() {
+    FILE* file = OpenDeviceFile(kSettingsPath, "r");
+    if (file == nullptr) return;
+    char line[kDirectoryBytes];
+    const bool read = std::fgets(line, kDirectoryBytes, file) != nullptr;
+    std::fclose(file);
+    if (!read) return;  // an empty file leaves the directory as it was
+    size_t length = std::strlen(line);
+    if (length > 0 && line[length - 1] == '\n') line[--length] = 0;
+    if (length > 0 && line[length - 1] == '\r') line[--length] = 0;
+    size_t at = 0;
+    if (line[0] != '\\' && length + 1 < kDirectoryBytes) directory[at++] = '\\';
+    std::memcpy(directory + at, line, length + 1);
+    length += at;
+    if (directory[length - 1] != '\\' && length + 1 < kDirectoryBytes) {
+        directory[length] = '\\';
+        directory[length + 1] = 0;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Modes
+// ---------------------------------------------------------------------------
+// The drawing editor's entry (canvas mode of the tool, the current slot's
+// drawing, the tool's pick list) is EnterDrawingEditor of its screen.
+
+static void EnterAnimation() {
+    ui.canvas_mode = kCanvasNone;
+    RebuildAndRenderActors(stage, surface);
+    RefreshActorPicks(stage);
+}
+
+static void EnterPlainScreen() { ui.canvas_mode = kCanvasNone; }
+
+struct ModeEntry {
+    RedrawCallback redraw;   // null draws nothing behind the widgets
+    CommandHandler command;  // null ignores every id
+    void (*enter)();
+};
+
+// Modes 0..3; mode 4 quits. The screens of modes 0..2 fill in their pairs.
+static const ModeEntry kModeTable[4] = {
+    {DrawingEditorRedraw, DrawingEditorCommand, EnterDrawingEditor},  // drawing editor
+    {AnimationRedraw,   AnimationCommand,   EnterAnimation},      // animation
+    {FilesRedraw,       FilesCommand,       EnterPlainScreen},    // files and about
+    {BlankScreenRedraw, BlankScreenCommand, EnterPlainScreen},    // blank
+};
+
+// ---------------------------------------------------------------------------
+// Start-up and shutdown
+// ---------------------------------------------------------------------------
+static void FreeProgramObjects() {
+    if (ui.skin != nullptr) {
+        FreeSkinPicture(ui.skin);  // the colour words, then the record
+        ui.skin = nullptr;
+    }
+    FreeDrawing(drawing);  // the vertex block, then the shape block
+}
+
+void StartProgram() {
+    // Splash; it stays until the first screen is drawn.
+    surface.pen_colour.word = 0;
+    ClearSurface(surface);
+    surface.pen_colour.word = 0xFFFF;
+    DrawTextLargeCentred(surface, kScreenWidth / 2, kScreenHeight / 2, "KalveNorix");
+    PresentSurface(surface);
+
+    BuildHueRamp(surface);
+    AllocateDrawing(drawing);
+    LibraryInit(library);
+    InitStage(stage, library);
+    ClearStage(stage);
+    ui.skin = LoadSkinPicture(surface, kSkinPath);  // null: no widget images
+    SetShutdownHook(FreeProgramObjects);
+
+    mode = kModeDrawing;
+    next_new_slot = 1;
+    current_slot = 0;
+    selected_shape = 0;
+    selected_vertex = 0;
+    drawing_slot = 0;  // the slot the edited drawing is stored back into
+    current_colour = MakeColour(0, 0, 0, 255);
+    SyncPickerFromColour(current_colour);
+    alpha_value = 255;
+    ui.stroke_colour = current_colour;
+
+    std::strcpy(directory, "\\");
+    ReadSettings();
+
+    view_pose = Pose{0, 0, 0, 1638};
+    view_transform = BuildTransform(view_pose);
+    InvertTransform(view_transform, &inverse_view_transform);
+
+    RescanDirectory();
+    ui.canvas_mode = kCanvasPolyline;
+}
+
+void StopProgram() {
+    FreeProgramObjects();
+    SetShutdownHook(nullptr);
+}
+
+// ---------------------------------------------------------------------------
+// The mode loop
+// ---------------------------------------------------------------------------
+void RunMainLoop() {
+    StartProgram();
+    RedrawCallback redraw = kModeTable[kModeDrawing].redraw;
+    CommandHandler command = kModeTable[kModeDrawing].command;
+    bool quit = false;
+    while (!quit) {
+        const uint16_t id = RunUiLoop(ui, main_table, redraw);
+        if (id != kModeSelector) {
+            if (command != nullptr) command(id);
+            continue;
+        }
+        // The UI loop has stored the chosen value in mode already.
+        if (mode >= kModeDrawing && mode <= kModeBlank) {
+            const ModeEntry& entry = kModeTable[mode];
+            redraw = entry.redraw;
+            command = entry.command;
+            entry.enter();
+        } else if (mode == kModeQuit) {
+            quit = true;
+        }
+        // Every use of the selector, quitting included, keeps the drawing, in
+        // the slot it came from (the animation screen may have changed the
+        // current slot meanwhile).
+        StoreEditedDrawing();
+    }
+    StopProgram();
+}
