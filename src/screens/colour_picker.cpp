@@ -1,0 +1,132 @@
+// The colour picker's faces, its redraw and the colour button.
+#include "screens/colour_picker.h"
+
+#include "raster/lines.h"
+#include "raster/panels.h"
+#include "screens/screen_state.h"
+#include "surface/pen.h"
+#include "ui/font.h"
+
+WorkingHsl working_hsl;
+
+// The square is 120 x 120 cells of two saturation or lightness steps each.
+constexpr int32_t kSquareCells = 120;
+
+// Puts the pen back to opaque with the opaque plot pair.
+static void OpaquePen() {
+    surface.pen_alpha = 255;
+    SelectPenForAlpha(surface);
+}
+
+void FormatColourReadout(const ColourRecord& c, char out[7]) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    const uint8_t channels[3] = {c.red, c.green, c.blue};
+    for (int i = 0; i < 3; ++i) {
+        out[2 * i] = kDigits[channels[i] >> 4];
+        out[2 * i + 1] = kDigits[channels[i] & 15];
+    }
+    out[6] = 0;
+}
+
+// ---------------------------------------------------------------------------
+// Redraw
+// ---------------------------------------------------------------------------
+void ColourPickerRedraw() {
+    // The panel leaves the top bar (rows 0..19) as the editor drew it.
+    SetPenColour(surface, MakeColour(200, 200, 200, 255));
+    DrawBevelBox(surface, 0, 20, 239, 300);
+
+    // The read-out comes first, so it shows the colour of the previous
+    // redraw; the redraw on release brings it up to date.
+    char readout[7];
+    FormatColourReadout(current_colour, readout);
+    surface.pen_colour.word = 0;
+    DrawTextCentred(surface, 120, 180, readout);
+
+    // Controls to colour: the square's column is saturation / 2, its row
+    // lightness / 2.
+    working_hsl.hue = hue_value;
+    working_hsl.saturation = (square_value % kSquareCells) * 2;
+    working_hsl.lightness = (square_value / kSquareCells) * 2;
+    int32_t red, green, blue;
+    HslToRgb(working_hsl.hue, working_hsl.saturation, working_hsl.lightness, &red, &green, &blue);
+    current_colour = MakeColour(red, green, blue, static_cast<uint8_t>(alpha_value));
+
+    // The preview is blended over white, so a translucent colour shows as such.
+    surface.pen_colour.word = 0xFFFF;
+    FillRect(surface, 60, 190, 180, 220);
+    SetPenColour(surface, current_colour);
+    FillRect(surface, 181, 1, 198, 18);  // inside of the editor's colour button
+    FillRect(surface, 60, 190, 180, 220);
+    OpaquePen();
+}
+
+// ---------------------------------------------------------------------------
+// Faces
+// ---------------------------------------------------------------------------
+void SaturationLightnessFace(const WidgetRecord& w) {
+    OpaquePen();
+    // Saturation grows to the right, lightness downward.
+    for (int32_t i = 0; i < kSquareCells; ++i) {
+        for (int32_t j = 0; j < kSquareCells; ++j) {
+            int32_t red, green, blue;
+            HslToRgb(working_hsl.hue, 2 * i, 2 * j, &red, &green, &blue);
+            surface.pen_colour = MakeColour(red, green, blue, 255);
+            PlotPixel(surface, w.x1 + i, w.y1 + j);
+        }
+    }
+    // Cross-hair in XOR, so it shows on every colour of the square.
+    const int16_t cx = static_cast<int16_t>(w.x1 + (working_hsl.saturation >> 1));
+    const int16_t cy = static_cast<int16_t>(w.y1 + (working_hsl.lightness >> 1));
+    surface.pen_colour.word = 0xFFFF;
+    SelectPenMode(surface, 1);
+    DrawHSpan(surface, static_cast<int16_t>(w.x1), cy, static_cast<int16_t>(w.x2 - 1));
+    DrawVSpan(surface, cx, static_cast<int16_t>(w.y1), static_cast<int16_t>(w.y2 - 1));
+    SelectPenMode(surface, 0);
+}
+
+void HueBarFace(const WidgetRecord& w) {
+    OpaquePen();
+    for (int32_t i = 0; i < 240; ++i) {
+        surface.pen_colour.word = hue_ramp[i];
+        DrawHSpan(surface, static_cast<int16_t>(w.x1 + 1), static_cast<int16_t>(w.y1 + i),
+                  static_cast<int16_t>(w.x2 - 1));
+    }
+    // A three-pixel marker across the bar at the working hue.
+    const int32_t h = working_hsl.hue;
+    surface.pen_colour.word = 0;
+    FrameRect(surface, static_cast<int16_t>(w.x1), static_cast<int16_t>(w.y1 + h - 1),
+              static_cast<int16_t>(w.x2), static_cast<int16_t>(w.y1 + h + 1));
+}
+
+void AlphaBarFace(const WidgetRecord& w) {
+    OpaquePen();
+    surface.pen_colour.word = 0;
+    FrameRect(surface, static_cast<int16_t>(w.x1 + 1), static_cast<int16_t>(w.y1),
+              static_cast<int16_t>(w.x2 - 1), static_cast<int16_t>(w.y2));
+    // Transparent at the top.
+    const int32_t a = alpha_value;
+    FrameRect(surface, static_cast<int16_t>(w.x1), static_cast<int16_t>(w.y1 + a - 1),
+              static_cast<int16_t>(w.x2), static_cast<int16_t>(w.y1 + a + 1));
+}
+
+void SyncPickerFromColour(const ColourRecord& c) {
+    RgbToHsl(c.red, c.green, c.blue, &working_hsl.hue, &working_hsl.saturation,
+             &working_hsl.lightness);
+    hue_value = working_hsl.hue;
+    // The column stops at 119; the row does not, so white reads back as 240.
+    int32_t column = working_hsl.saturation / 2;
+    if (column > kSquareCells - 1) column = kSquareCells - 1;
+    square_value = (working_hsl.lightness / 2) * kSquareCells + column;
+    alpha_value = c.alpha;
+}
+
+void ColourButtonFace(const WidgetRecord& w, const SkinPicture*) {
+    SetPenColour(surface, current_colour);
+    FillRect(surface, static_cast<int16_t>(w.x1), static_cast<int16_t>(w.y1),
+             static_cast<int16_t>(w.x2), static_cast<int16_t>(w.y2));
+    OpaquePen();
+    surface.pen_colour.word = 0;
+    FrameRect(surface, static_cast<int16_t>(w.x1), static_cast<int16_t>(w.y1),
+              static_cast<int16_t>(w.x2), static_cast<int16_t>(w.y2));
+}

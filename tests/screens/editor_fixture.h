@@ -1,0 +1,79 @@
+// The drawing editor's program-wide state as start-up leaves it, for tests
+// that call the editor's functions directly or run it through the UI loop.
+#pragma once
+#include <gtest/gtest.h>
+
+#include "drawing/colour.h"
+#include "drawing/drawing.h"
+#include "drawing/library.h"
+#include "screens/colour_picker.h"
+#include "screens/drawing_editor.h"
+#include "screens/headless_session.h"
+#include "screens/screen_state.h"
+#include "screens/shape_picking.h"
+#include "surface/pick_list.h"
+#include "ui/stroke.h"
+#include "ui/ui_loop.h"
+
+class EditorSession : public HeadlessSession {
+  protected:
+    void SetUp() override {
+        HeadlessSession::SetUp();
+        if (drawing.vertices == nullptr) {
+            ASSERT_TRUE(AllocateDrawing(drawing));
+        }
+        drawing.vertex_count = 0;
+        drawing.shape_count = 0;
+        LibraryInit(library);
+        ResetDrawingEditor();
+        mode = kModeDrawing;
+        current_colour = MakeColour(0, 0, 0, 255);
+        SyncPickerFromColour(current_colour);
+        alpha_value = 255;
+        ui.stroke_colour = current_colour;
+        view_pose = Pose{0, 0, 0, 1638};
+        view_transform = BuildTransform(view_pose);
+        InvertTransform(view_transform, &inverse_view_transform);
+        ui.canvas_mode = kCanvasPolyline;
+        ResetPickList();
+    }
+
+    // One id of the editor's screen through the real UI loop.
+    uint16_t Step() { return Next(DrawingEditorRedraw, DrawingEditorCommand); }
+
+    // A rectangle between two screen points, in the given colour.
+    static void AddBox(int x1, int y1, int x2, int y2, ColourRecord c = MakeColour(0, 0, 0, 255)) {
+        ASSERT_TRUE(AddRectangle(drawing, inverse_view_transform, static_cast<int16_t>(x1),
+                                 static_cast<int16_t>(y1), static_cast<int16_t>(x2),
+                                 static_cast<int16_t>(y2), c));
+    }
+    // Where a drawing point appears on the screen.
+    static Point32 OnScreen(const Vertex& v) { return MapPoint(view_transform, v.x, v.y); }
+    static const Vertex& VertexOf(int shape, int j) {
+        return drawing.vertices[drawing.shapes[shape].first + j];
+    }
+    // Stores three full drawings (2048 vertices, 512 shapes) into slots 1..3;
+    // 10228 bytes of the arena stay free.
+    static void FillLibrary() {
+        Drawing full;
+        ASSERT_TRUE(AllocateDrawing(full));
+        for (uint32_t i = 0; i < kVertexCapacity; ++i) full.vertices[i] = Vertex{1, 2, 0, 0};
+        for (uint32_t i = 0; i < kShapeCapacity; ++i)
+            full.shapes[i] = ShapeRecord{static_cast<uint16_t>(4 * i), 4, kShapeFilled, 0,
+                                         MakeColour(0, 0, 0, 255)};
+        full.vertex_count = kVertexCapacity;
+        full.shape_count = kShapeCapacity;
+        for (int16_t slot = 1; slot <= 3; ++slot) ASSERT_TRUE(StoreDrawing(library, slot, full));
+        FreeDrawing(full);
+    }
+    // One outline shape of n vertices, too big for the space FillLibrary leaves
+    // when n is 1800 or more.
+    static void AddLongShape(uint16_t n) {
+        for (uint32_t i = 0; i < n; ++i)
+            drawing.vertices[drawing.vertex_count + i] =
+                Vertex{static_cast<int16_t>(i), static_cast<int16_t>(i % 7), 0, 0};
+        drawing.shapes[drawing.shape_count++] =
+            ShapeRecord{drawing.vertex_count, n, kShapeOutline, 0, MakeColour(0, 0, 0, 255)};
+        drawing.vertex_count = static_cast<uint16_t>(drawing.vertex_count + n);
+    }
+};
