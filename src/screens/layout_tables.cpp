@@ -75,7 +75,7 @@ WidgetRecord vertex_tool_table[3] = {
 // frame slider, then the full-screen stage.
 // ---------------------------------------------------------------------------
 WidgetRecord animation_table[7] = {
-    {kCustomWidget,          12,   0,   0,  19,  19, WidgetParam(SlotLetterFace), 0,          0,  0, nullptr,     0, 0},
+    {kCustomWidget,          12,   0,   0,  19,  19, WidgetParam(SlotLetterFace), 0,                    0,  0, nullptr,     0, 0},
     {kButtonStripHorizontal, 70,  20,   0, 100,  20, 0,                     140,                  20, 20, &strip_cell, 0, 0},
     {kButtonStripHorizontal, 50,   0, 300,  29, 319, 0,                     100,                  15, 20, &strip_cell, 0, 0},
     {kNumberTabs,            80,  30, 300, 239, 319, Var(&actor_tab_count), Var(&selected_actor), 0,  0, nullptr,     0, 0},
@@ -117,8 +117,8 @@ WidgetRecord library_browser_table[3] = {
 
 WidgetRecord pose_table[5] = {
     {kCellGrid,    0,   0,  40,  19, 296, Var(&current_slot),       64,  1,   WidgetParam(SlotLetterGridFace), nullptr, 0, 0},
-    {kCellGrid,    0, 210,  20, 229, 300, Var(&scale_slider_value), 64,  1,   WidgetParam(ScaleSliderFace), nullptr, 0, 0},
-    {kCellGrid,    0,  70, 110, 170, 210, Var(&dial_value),         100, 100, WidgetParam(AngleDialFace), nullptr, 0, 0},
+    {kCellGrid,    0, 210,  20, 229, 300, Var(&scale_slider_value), 64,  1,   WidgetParam(ScaleSliderFace),    nullptr, 0, 0},
+    {kCellGrid,    0,  70, 110, 170, 210, Var(&dial_value),         100, 100, WidgetParam(AngleDialFace),      nullptr, 0, 0},
     {kHitArea,  9999,   0,   0, 240, 320, 0,                        0,   0,   0, nullptr, 0, 0},
     {kEnd,         0,   0,   0,   0,   0, 0,                        0,   0,   0, nullptr, 0, 0},
 };
