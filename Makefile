@@ -44,8 +44,11 @@ test-sanitize: build-sanitize
 
 test: test-release test-sanitize
 
+# Timings with their summary table, then the instruction count of one frame
+# of each budgeted scene (a missed budget does not fail the target).
 bench: build
 	$(RELEASE)/kalvenorix_bench
+	-bench/callgrind.sh --exe $(RELEASE)/kalvenorix_bench --out $(BUILD)/callgrind
 
 clean:
 	rm -rf $(BUILD)
