@@ -23,7 +23,8 @@ static const char kUsage[] =
     "  --out DIR      folder for the script's screenshots (default: the current folder)\n"
     "  --root DIR     host folder that stands for the device's root \"\\\"\n"
     "                 (default: the device folder bundled with the program)\n"
-    "  --scale N      window size as a whole multiple of 240 x 320, 1 to 6 (default 2)\n"
+    "  --scale N      window size as a whole multiple of 240 x 320, 1 to 6\n"
+    "                 (default: the largest that fits the screen)\n"
     "  --help         show this text\n"
     "  --version      show the version\n"
     "\n"
@@ -46,7 +47,7 @@ struct Options {
     const char* script = nullptr;
     const char* out = nullptr;
     const char* root = nullptr;
-    int scale = kDefaultDesktopScale;
+    int scale = kAutomaticDesktopScale;
 };
 
 // Takes "--name VALUE" or "--name=VALUE"; null when the value is missing.

@@ -5,20 +5,32 @@
 
 #include <SDL.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 constexpr int kScreenW = 240;
 constexpr int kScreenH = 320;
 constexpr int kQueueCapacity = 64;
+constexpr int kFallbackRefreshHz = 60;
+
+using Clock = std::chrono::steady_clock;
 
 struct DesktopState {
-    int scale = kDefaultDesktopScale;
+    int requested_scale = kAutomaticDesktopScale;
+    int scale = 2;  // of the open window
     bool sdl_started = false;
     SDL_Window* window = nullptr;
     SDL_Renderer* renderer = nullptr;
     SDL_Texture* texture = nullptr;
-    uint16_t frame[kScreenW * kScreenH] = {};
+    uint16_t frame[kScreenW * kScreenH] = {};  // the program draws here
+
+    // Presentation: what the window shows, and when it last changed.
+    uint16_t shown[kScreenW * kScreenH] = {};
+    bool shown_valid = false;          // shown holds a presented frame
+    Clock::duration refresh_interval = std::chrono::microseconds(1000000 / kFallbackRefreshHz);
+    Clock::time_point last_present = {};
 
     // Messages translated from SDL events, waiting for get_message.
     Message queue[kQueueCapacity] = {};
@@ -28,6 +40,8 @@ struct DesktopState {
     bool stylus_down = false;       // the left button or the tracked finger is down
     SDL_FingerID finger = 0;        // the finger that acts as the stylus
     bool finger_down = false;
+    uint32_t stylus_position = 0;   // the last position sent, packed
+    bool clock_read = false;        // the tick counter was read since the last peek
     char error[256] = {};
 };
 
@@ -44,6 +58,16 @@ static void Enqueue(uint32_t message, uint32_t word_param, uint32_t long_param) 
 
 static int Clamp(int v, int low, int high) { return v < low ? low : v > high ? high : v; }
 
+int ChooseDesktopScale(int usable_width, int usable_height) {
+    int scale = kMaxDesktopScale;
+    while (scale > kMinDesktopScale && (kScreenW * scale + kDecorationWidth > usable_width ||
+                                        kScreenH * scale + kDecorationHeight > usable_height))
+        --scale;
+    return scale;
+}
+
+int DesktopScale() { return desktop.window != nullptr ? desktop.scale : desktop.requested_scale; }
+
 // Window pixels to screen pixels: divide by the scale, clamp to the screen.
 static uint32_t WindowToScreen(int x, int y) {
     return PackPosition(Clamp(x / desktop.scale, 0, kScreenW - 1),
@@ -56,6 +80,24 @@ static uint32_t FingerToScreen(float fx, float fy) {
                         Clamp(static_cast<int>(fy * kScreenH), 0, kScreenH - 1));
 }
 
+static void SendStylus(uint32_t message, uint32_t word_param, uint32_t position) {
+    desktop.stylus_position = position;
+    Enqueue(message, word_param, position);
+}
+
+// Lifts a stylus that is down where it last was: the window is losing the
+// input that would have lifted it.
+static void LiftStylus() {
+    if (!desktop.stylus_down) return;
+    if (!desktop.finger_down) SDL_CaptureMouse(SDL_FALSE);
+    desktop.stylus_down = false;
+    desktop.finger_down = false;
+    Enqueue(kMessageLeftButtonUp, 0, desktop.stylus_position);
+}
+
+static void ShowFrame(const uint16_t* pixels);
+static void ReadRefreshRate();
+
 static void Translate(const SDL_Event& e) {
     switch (e.type) {
         case SDL_QUIT:
@@ -63,42 +105,55 @@ static void Translate(const SDL_Event& e) {
             break;
         case SDL_WINDOWEVENT:
             if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) Enqueue(kMessageSetFocus, 0, 0);
-            if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) Enqueue(kMessageKillFocus, 0, 0);
+            if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
+                LiftStylus();
+                Enqueue(kMessageKillFocus, 0, 0);
+            }
             if (e.window.event == SDL_WINDOWEVENT_CLOSE) Enqueue(16, 0, 0);
+            // The desktop may have thrown the window's pixels away; a program
+            // that is waiting for input will not present again by itself.
+            if (e.window.event == SDL_WINDOWEVENT_EXPOSED && desktop.shown_valid)
+                ShowFrame(desktop.shown);
+#if SDL_VERSION_ATLEAST(2, 0, 18)
+            if (e.window.event == SDL_WINDOWEVENT_DISPLAY_CHANGED) ReadRefreshRate();
+#endif
             break;
         case SDL_MOUSEBUTTONDOWN:
             // Touches arrive as finger events; their mouse copies are dropped.
             if (e.button.which == SDL_TOUCH_MOUSEID || e.button.button != SDL_BUTTON_LEFT) break;
             desktop.stylus_down = true;
-            Enqueue(kMessageLeftButtonDown, 1, WindowToScreen(e.button.x, e.button.y));
+            // Motion outside the window keeps coming while the button is held.
+            SDL_CaptureMouse(SDL_TRUE);
+            SendStylus(kMessageLeftButtonDown, 1, WindowToScreen(e.button.x, e.button.y));
             break;
         case SDL_MOUSEBUTTONUP:
             if (e.button.which == SDL_TOUCH_MOUSEID || e.button.button != SDL_BUTTON_LEFT) break;
-            if (!desktop.stylus_down) break;
+            if (!desktop.stylus_down || desktop.finger_down) break;
             desktop.stylus_down = false;
-            Enqueue(kMessageLeftButtonUp, 0, WindowToScreen(e.button.x, e.button.y));
+            SDL_CaptureMouse(SDL_FALSE);
+            SendStylus(kMessageLeftButtonUp, 0, WindowToScreen(e.button.x, e.button.y));
             break;
         case SDL_MOUSEMOTION:
             if (e.motion.which == SDL_TOUCH_MOUSEID || !desktop.stylus_down || desktop.finger_down)
                 break;
-            Enqueue(kMessageMouseMove, 1, WindowToScreen(e.motion.x, e.motion.y));
+            SendStylus(kMessageMouseMove, 1, WindowToScreen(e.motion.x, e.motion.y));
             break;
         case SDL_FINGERDOWN:
             if (desktop.finger_down || desktop.stylus_down) break;
             desktop.finger_down = true;
             desktop.stylus_down = true;
             desktop.finger = e.tfinger.fingerId;
-            Enqueue(kMessageLeftButtonDown, 1, FingerToScreen(e.tfinger.x, e.tfinger.y));
+            SendStylus(kMessageLeftButtonDown, 1, FingerToScreen(e.tfinger.x, e.tfinger.y));
             break;
         case SDL_FINGERMOTION:
             if (!desktop.finger_down || e.tfinger.fingerId != desktop.finger) break;
-            Enqueue(kMessageMouseMove, 1, FingerToScreen(e.tfinger.x, e.tfinger.y));
+            SendStylus(kMessageMouseMove, 1, FingerToScreen(e.tfinger.x, e.tfinger.y));
             break;
         case SDL_FINGERUP:
             if (!desktop.finger_down || e.tfinger.fingerId != desktop.finger) break;
             desktop.finger_down = false;
             desktop.stylus_down = false;
-            Enqueue(kMessageLeftButtonUp, 0, FingerToScreen(e.tfinger.x, e.tfinger.y));
+            SendStylus(kMessageLeftButtonUp, 0, FingerToScreen(e.tfinger.x, e.tfinger.y));
             break;
         case SDL_KEYDOWN:
             Enqueue(kMessageKeyDown, static_cast<uint32_t>(e.key.keysym.sym), 0);
@@ -113,15 +168,33 @@ static void Translate(const SDL_Event& e) {
 
 static GXDisplayProperties DesktopDisplayProperties() { return {240, 320, 2, 480, 16, 0}; }
 
+// Moves what SDL has queued into our queue, without asking the desktop for
+// more; events stay in SDL's queue while ours is full.
+static void TakeQueuedEvents() {
+    SDL_Event e;
+    while (desktop.queue_count < kQueueCapacity - 1 &&
+           SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1)
+        Translate(e);
+}
+
+// With messages queued, answers at once. Otherwise waits for the desktop's
+// next event, the processor free meanwhile: at most kTimedWaitMs when the
+// program is timing something (it read the tick counter since the last peek),
+// so that its deadlines are met to the millisecond, else at most kIdleWaitMs.
 static int DesktopPeek() {
-    if (desktop.sdl_started) {
-        // Leave events in SDL's own queue while ours is full.
-        SDL_Event e;
-        while (desktop.queue_count < kQueueCapacity - 1 && SDL_PollEvent(&e)) Translate(e);
-    }
     if (desktop.queue_count > 0) return 1;
-    SDL_Delay(1);
-    return 0;
+    const uint32_t wait_ms = desktop.clock_read ? kTimedWaitMs : kIdleWaitMs;
+    desktop.clock_read = false;
+    if (!desktop.sdl_started) {
+        SDL_Delay(wait_ms);
+        return 0;
+    }
+    SDL_Event e;
+    if (SDL_WaitEventTimeout(&e, static_cast<int>(wait_ms)) == 1) {
+        Translate(e);
+        TakeQueuedEvents();
+    }
+    return desktop.queue_count > 0 ? 1 : 0;
 }
 
 static int DesktopGet(Message* out) {
@@ -134,15 +207,55 @@ static int DesktopGet(Message* out) {
 
 static uint16_t* DesktopBeginDraw() { return desktop.frame; }
 
-static void DesktopEndDraw() {
-    if (desktop.texture == nullptr) return;
-    SDL_UpdateTexture(desktop.texture, nullptr, desktop.frame, kScreenW * 2);
+static void ShowFrame(const uint16_t* pixels) {
+    SDL_UpdateTexture(desktop.texture, nullptr, pixels, kScreenW * 2);
     SDL_RenderClear(desktop.renderer);
     SDL_RenderCopy(desktop.renderer, desktop.texture, nullptr, nullptr);
     SDL_RenderPresent(desktop.renderer);
 }
 
-static uint32_t DesktopTicks() { return SDL_GetTicks(); }
+// The refresh rate of the display that shows the window; 60 Hz when it does
+// not tell.
+static void ReadRefreshRate() {
+    SDL_DisplayMode mode;
+    int display = SDL_GetWindowDisplayIndex(desktop.window);
+    int hz = kFallbackRefreshHz;
+    if (display >= 0 && SDL_GetCurrentDisplayMode(display, &mode) == 0 && mode.refresh_rate > 0)
+        hz = mode.refresh_rate;
+    desktop.refresh_interval = std::chrono::microseconds(1000000 / hz);
+}
+
+// A frame is shown no sooner than one refresh interval after the last: a loop
+// that presents on every pass waits here for the display. The next interval
+// counts from when this frame was due, so the pace does not drift with the
+// sleep's lateness; after a pause it counts from now.
+static void PaceToDisplay() {
+    Clock::time_point due = desktop.last_present + desktop.refresh_interval;
+    Clock::time_point now = Clock::now();
+    if (now < due) {
+        std::this_thread::sleep_until(due);
+        desktop.last_present = due;
+    } else {
+        desktop.last_present = now;
+    }
+}
+
+static void DesktopEndDraw() {
+    if (desktop.texture == nullptr) return;
+    PaceToDisplay();
+    // Overlays that animate ask for many frames that equal the one on show
+    // (marching ants step every 64 ms); those need not travel to the desktop.
+    if (desktop.shown_valid && std::memcmp(desktop.shown, desktop.frame, sizeof desktop.frame) == 0)
+        return;
+    std::memcpy(desktop.shown, desktop.frame, sizeof desktop.frame);
+    desktop.shown_valid = true;
+    ShowFrame(desktop.shown);
+}
+
+static uint32_t DesktopTicks() {
+    desktop.clock_read = true;
+    return SDL_GetTicks();
+}
 
 static void DesktopDestroyWindow() {
     if (desktop.texture != nullptr) SDL_DestroyTexture(desktop.texture);
@@ -155,6 +268,8 @@ static void DesktopDestroyWindow() {
     desktop.sdl_started = false;
     desktop.stylus_down = false;
     desktop.finger_down = false;
+    desktop.shown_valid = false;
+    desktop.last_present = {};
 }
 
 static int Failed() {
@@ -174,9 +289,23 @@ static int DesktopCreateWindow(int) {
         return 0;
     }
     desktop.sdl_started = true;
+    desktop.scale = desktop.requested_scale;
+    if (desktop.scale == kAutomaticDesktopScale) {
+        // The usable area leaves out panels and docks; without it, the
+        // whole display; without that, a size every desktop has.
+        SDL_Rect usable;
+        SDL_DisplayMode mode;
+        if (SDL_GetDisplayUsableBounds(0, &usable) == 0)
+            desktop.scale = ChooseDesktopScale(usable.w, usable.h);
+        else if (SDL_GetCurrentDisplayMode(0, &mode) == 0)
+            desktop.scale = ChooseDesktopScale(mode.w, mode.h);
+        else
+            desktop.scale = 2;
+    }
     desktop.window = SDL_CreateWindow("KalveNorix", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                       kScreenW * desktop.scale, kScreenH * desktop.scale, 0);
     if (desktop.window == nullptr) return Failed();
+    ReadRefreshRate();
     desktop.renderer = SDL_CreateRenderer(desktop.window, -1, 0);
     if (desktop.renderer == nullptr) return Failed();
     desktop.texture = SDL_CreateTexture(desktop.renderer, SDL_PIXELFORMAT_RGB565,
@@ -210,8 +339,7 @@ static const PlatformBackend kDesktopBackend = {
 };
 
 const PlatformBackend* DesktopBackend(int scale) {
-    desktop.scale = scale < kMinDesktopScale ? kMinDesktopScale
-                    : scale > kMaxDesktopScale ? kMaxDesktopScale
-                                               : scale;
+    desktop.requested_scale =
+        scale == kAutomaticDesktopScale ? scale : Clamp(scale, kMinDesktopScale, kMaxDesktopScale);
     return &kDesktopBackend;
 }

@@ -6,20 +6,58 @@
 //   moves with the button up sends nothing, as a stylus above the glass does.
 //   A touch screen's first finger does the same.
 // - Positions are window pixels divided by the scale, clamped to the screen.
+//   The mouse stays captured while the button is held, so a drag that leaves
+//   the window goes on along the screen's edge.
+// - The scale is the largest whole factor at which the window fits the
+//   desktop's usable area (without panels and docks), unless one is asked for.
 // - Focus lost and gained become 8 and 7; closing the window becomes 16.
 // - Keys become 256 and 257 (the program ignores them).
-// - A peek that finds nothing to report gives the processor back for 1 ms, so
-//   the program's polling loops do not keep a core busy.
+// - A peek that finds nothing to report waits for the next event, at most
+//   kIdleWaitMs, or kTimedWaitMs when the program has read the tick counter
+//   since its last peek (it is timing something: playback, animated
+//   overlays). Polling loops thus give the processor back without delaying
+//   what they time; a loop that has not looked at the clock can only be
+//   moved on by input, which ends the wait at once.
+// - Presentation keeps to the display's refresh rate (60 Hz when the display
+//   does not say): a frame presented sooner than one refresh interval after
+//   the last is held until the interval has passed, so loops that redraw on
+//   every pass run at the display's pace. A frame equal to the one on show is
+//   not sent again; the window shows the last frame again whenever the desktop
+//   uncovers it.
+// - A stylus that is down when the window loses focus is lifted first, at its
+//   last position, so that a drag never stays pressed after the user has
+//   turned to another program.
 #pragma once
+
+#include <cstdint>
 
 #include "platform/platform.h"
 
 constexpr int kMinDesktopScale = 1;
 constexpr int kMaxDesktopScale = 6;
-constexpr int kDefaultDesktopScale = 2;
+constexpr int kAutomaticDesktopScale = 0;  // the largest that fits the desktop
 
-// The scale is clamped to 1..6.
+// The longest a peek waits when nothing is pending, and when the program has
+// read the tick counter since its last peek.
+constexpr uint32_t kIdleWaitMs = 8;
+constexpr uint32_t kTimedWaitMs = 1;
+
+// Room left around the window for its frame and title bar when the scale is
+// chosen automatically.
+constexpr int kDecorationWidth = 16;
+constexpr int kDecorationHeight = 48;
+
+// The largest whole factor, 1 to 6, at which the 240 x 320 screen and its
+// window frame fit a desktop area of the given size; 1 when none does.
+int ChooseDesktopScale(int usable_width, int usable_height);
+
+// 0 (kAutomaticDesktopScale) chooses the scale when the window is created;
+// any other scale is clamped to 1..6.
 const PlatformBackend* DesktopBackend(int scale);
+
+// The scale of the open window; before it opens, the one asked for (0 for
+// automatic).
+int DesktopScale();
 
 // Why the last create_window failed (SDL's own words), or "".
 const char* DesktopError();
