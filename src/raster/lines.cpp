@@ -26,24 +26,13 @@ void PlotPixel(ScreenSurface& s, int32_t x, int32_t y) {
     plain_plot(s);
 }
 
-// A run of count pixels from p, advancing by step between plots.
-// The pointer never moves past the last pixel written.
-static void PlotRun(ScreenSurface& s, uint16_t* p, int32_t step, int32_t count) {
-    for (;;) {
-        s.current_pixel = p;
-        plain_plot(s);
-        if (--count == 0) return;
-        p += step;
-    }
-}
-
 void DrawHSpan(ScreenSurface& s, int16_t x1, int16_t y, int16_t x2) {
     int32_t lo = x1 < x2 ? x1 : x2;
     int32_t hi = x1 < x2 ? x2 : x1;
     if (hi < 0 || lo >= s.clip_width || y < 0 || y >= s.clip_height) return;
     if (lo < 0) lo = 0;
     if (hi > s.clip_width - 1) hi = s.clip_width - 1;
-    PlotRun(s, PixelAddress(s, lo, y), s.x_step, hi - lo + 1);
+    run_plot(s, PixelAddress(s, lo, y), s.x_step, hi - lo + 1);
 }
 
 void DrawVSpan(ScreenSurface& s, int16_t x, int16_t y1, int16_t y2) {
@@ -52,7 +41,7 @@ void DrawVSpan(ScreenSurface& s, int16_t x, int16_t y1, int16_t y2) {
     if (hi < 0 || lo >= s.clip_height || x < 0 || x >= s.clip_width) return;
     if (lo < 0) lo = 0;
     if (hi > s.clip_height - 1) hi = s.clip_height - 1;
-    PlotRun(s, PixelAddress(s, x, lo), s.y_step, hi - lo + 1);
+    run_plot(s, PixelAddress(s, x, lo), s.y_step, hi - lo + 1);
 }
 
 // ---------------------------------------------------------------------------

@@ -227,13 +227,7 @@ void FillSpanAA(ScreenSurface& s, int32_t row, int32_t xa_q8, int32_t xb_q8, int
     // Interior, solid up to and including the right edge's start column.
     int32_t r0c = r0 < width - 1 ? r0 : width - 1;
     if (r0c > last) {
-        p = row_start + (last + 1) * step_px;
-        for (int32_t col = last + 1;; ++col) {
-            s.current_pixel = p;
-            plain_plot(s);
-            if (col == r0c) break;
-            p += step_px;
-        }
+        run_plot(s, row_start + (last + 1) * step_px, step_px, r0c - last);
         last = r0c;
     }
 

@@ -1,19 +1,25 @@
 #include "surface/pen.h"
 
-#include <initializer_list>
-
 PlainPlot plain_plot = PlotSet;
 CoveragePlot coverage_plot = PlotBlendCoverage;
+RunPlot run_plot = PlotSetRun;
+
+// One channel, blended in place (not shifted down): dm * (256 - w) + sm * w
+// is never negative, so the shift is exact.
+static inline uint32_t BlendChannel(uint32_t d, uint32_t src, int32_t w, int32_t m) {
+    int32_t dm = static_cast<int32_t>(d) & m, sm = static_cast<int32_t>(src) & m;
+    return static_cast<uint32_t>((((sm - dm) * w + dm * 256) >> 8) & m);
+}
+
+static inline uint16_t Blend(uint32_t d, uint32_t src, int32_t w, int32_t red_mask,
+                             int32_t green_mask, int32_t blue_mask) {
+    return static_cast<uint16_t>(BlendChannel(d, src, w, blue_mask) |
+                                 BlendChannel(d, src, w, green_mask) |
+                                 BlendChannel(d, src, w, red_mask));
+}
 
 uint16_t BlendColourWords(const ScreenSurface& s, uint16_t d, uint16_t src, int weight) {
-    int32_t w = weight & 255;
-    uint32_t out = 0;
-    for (int32_t m : {int32_t{s.blue_mask}, int32_t{s.green_mask}, int32_t{s.red_mask}}) {
-        int32_t dm = d & m, sm = src & m;
-        // dm * (256 - w) + sm * w: never negative, so the shift is exact.
-        out |= static_cast<uint32_t>((((sm - dm) * w + dm * 256) >> 8) & m);
-    }
-    return static_cast<uint16_t>(out);
+    return Blend(d, src, weight & 255, s.red_mask, s.green_mask, s.blue_mask);
 }
 
 void PlotSet(ScreenSurface& s) { *s.current_pixel = s.pen_colour.word; }
@@ -35,10 +41,41 @@ void PlotXor(ScreenSurface& s) { *s.current_pixel ^= s.pen_colour.word; }
 
 void PlotNothing(ScreenSurface&, int) {}
 
+void PlotSetRun(ScreenSurface& s, uint16_t* p, int32_t step, int32_t count) {
+    const uint16_t word = s.pen_colour.word;
+    for (;; p += step) {
+        *p = word;
+        if (--count == 0) break;
+    }
+    s.current_pixel = p;
+}
+
+// The masks and the weight are read once per run instead of once per pixel.
+void PlotBlendAlphaRun(ScreenSurface& s, uint16_t* p, int32_t step, int32_t count) {
+    const uint32_t word = s.pen_colour.word;
+    const int32_t w = s.pen_alpha;
+    const int32_t r = s.red_mask, g = s.green_mask, b = s.blue_mask;
+    for (;; p += step) {
+        *p = Blend(*p, word, w, r, g, b);
+        if (--count == 0) break;
+    }
+    s.current_pixel = p;
+}
+
+void PlotXorRun(ScreenSurface& s, uint16_t* p, int32_t step, int32_t count) {
+    const uint16_t word = s.pen_colour.word;
+    for (;; p += step) {
+        *p ^= word;
+        if (--count == 0) break;
+    }
+    s.current_pixel = p;
+}
+
 void SelectPenMode(ScreenSurface& s, int xor_flag) {
     if ((xor_flag & 0xFF) != 0) {
         plain_plot = PlotXor;
         coverage_plot = PlotNothing;
+        run_plot = PlotXorRun;
     } else {
         SelectPenForAlpha(s);
     }
@@ -48,9 +85,11 @@ void SelectPenForAlpha(ScreenSurface& s) {
     if (s.pen_alpha == 255) {
         plain_plot = PlotSet;
         coverage_plot = PlotBlendCoverage;
+        run_plot = PlotSetRun;
     } else {
         plain_plot = PlotBlendAlpha;
         coverage_plot = PlotBlendMixed;
+        run_plot = PlotBlendAlphaRun;
     }
 }
 

@@ -53,6 +53,7 @@ void InitScreenSurfaceFrom(ScreenSurface& s, const GXDisplayProperties& display)
     s.pen_alpha = 255;
     plain_plot = PlotSet;
     coverage_plot = PlotBlendCoverage;
+    run_plot = PlotSetRun;
     s.pen_colour.word = 0;
 }
 
@@ -86,9 +87,22 @@ void RestoreSurface(ScreenSurface& s, const uint8_t* source) {
 
 void ClearSurface(ScreenSurface& s) {
     if (s.pixel_base == nullptr) return;
-    uint16_t word = s.pen_colour.word;
-    uint16_t* p = s.pixel_base;
-    for (int32_t n = s.max_offset + 1; n > 0; --n) *p++ = word;
+    const uint16_t word = s.pen_colour.word;
+    const size_t count = static_cast<size_t>(s.max_offset) + 1;
+    if ((word & 0xFF) == (word >> 8)) {  // white and black: both bytes alike
+        std::memset(s.pixel_base, word & 0xFF, count * 2);
+        return;
+    }
+    // Fill a first stretch word by word, then double the filled part with
+    // block copies: the speed of a memory fill for any colour.
+    uint16_t* base = s.pixel_base;
+    size_t filled = count < 64 ? count : 64;
+    for (size_t i = 0; i < filled; ++i) base[i] = word;
+    while (filled < count) {
+        size_t n = filled < count - filled ? filled : count - filled;
+        std::memcpy(base + filled, base, n * 2);
+        filled += n;
+    }
 }
 
 uint16_t PackRgb(const ScreenSurface& s, uint32_t v) {
