@@ -25,6 +25,8 @@ uint16_t BlendColourWords(const ScreenSurface& s, uint16_t d, uint16_t src, int 
 void PlotSet(ScreenSurface& s) { *s.current_pixel = s.pen_colour.word; }
 
 void PlotBlendCoverage(ScreenSurface& s, int coverage) {
+    // A weight of 0 leaves the pixel as it is; anti-aliased edges plot many.
+    if ((coverage & 255) == 0) return;
     *s.current_pixel = BlendColourWords(s, *s.current_pixel, s.pen_colour.word, coverage);
 }
 
