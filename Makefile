@@ -6,7 +6,7 @@ DEMO       := assets/demo/demo.script
 DEMO_OUT   := $(BUILD)/demo-shots
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all setup build build-sanitize run test test-release test-sanitize bench clean
+.PHONY: all setup build build-sanitize run test test-release test-sanitize bench screenshots clean
 
 all: build
 
@@ -49,6 +49,16 @@ test: test-release test-sanitize
 bench: build
 	$(RELEASE)/kalvenorix_bench
 	-bench/callgrind.sh --exe $(RELEASE)/kalvenorix_bench --out $(BUILD)/callgrind
+
+# The README's screenshots, taken from the demo session.
+SHOTS := docs/screenshots
+SHOT_NAMES := 06-picture:editor 05-picker:picker 07-select:select 08-vertices:vertices \
+              24-library:library 23-mode-popup:modes 12-two-actors:animation 13-pose:pose \
+              17-playing:playback 20-directory:files 25-blank:blank
+screenshots: build
+	rm -rf $(DEMO_OUT) && mkdir -p $(DEMO_OUT) $(SHOTS)
+	$(RELEASE)/kalvenorix --script $(DEMO) --out $(DEMO_OUT)
+	for pair in $(SHOT_NAMES); do cp $(DEMO_OUT)/$${pair%%:*}.png $(SHOTS)/$${pair##*:}.png; done
 
 clean:
 	rm -rf $(BUILD)
