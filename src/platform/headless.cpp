@@ -3,7 +3,8 @@
 // are stated at the top of headless.h.
 #include "platform/headless.h"
 
-#include <png.h>
+#include "platform/host_files.h"
+
 
 #include <cerrno>
 #include <cstdio>
@@ -348,33 +349,16 @@ bool LoadHeadlessScriptFile(const char* path, char* error, size_t error_capacity
 // ---------------------------------------------------------------------------
 
 bool WriteFramePng(const uint16_t* frame, const char* host_path) {
-    FILE* file = std::fopen(host_path, "wb");
-    if (file == nullptr) return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
-    if (png == nullptr || info == nullptr || setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        std::fclose(file);
-        return false;
+    // Each channel's top bits, the low bits zero: r << 3, g << 2, b << 3.
+    static uint8_t rgb[kFrameWidth * kFrameHeight * 3];
+    uint8_t* out = rgb;
+    for (int i = 0; i < kFrameWidth * kFrameHeight; ++i, out += 3) {
+        const uint16_t word = frame[i];
+        out[0] = static_cast<uint8_t>((word >> 11) << 3);
+        out[1] = static_cast<uint8_t>(((word >> 5) & 63) << 2);
+        out[2] = static_cast<uint8_t>((word & 31) << 3);
     }
-    png_init_io(png, file);
-    png_set_IHDR(png, info, kFrameWidth, kFrameHeight, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    uint8_t row[kFrameWidth * 3];
-    for (int y = 0; y < kFrameHeight; ++y) {
-        const uint16_t* word = frame + y * kFrameWidth;
-        uint8_t* out = row;
-        for (int x = 0; x < kFrameWidth; ++x, ++word, out += 3) {
-            out[0] = static_cast<uint8_t>((*word >> 11) << 3);
-            out[1] = static_cast<uint8_t>(((*word >> 5) & 63) << 2);
-            out[2] = static_cast<uint8_t>((*word & 31) << 3);
-        }
-        png_write_row(png, row);
-    }
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return std::fclose(file) == 0;
+    return EncodePngFile(host_path, kFrameWidth, kFrameHeight, rgb);
 }
 
 // A screenshot that cannot be written ends the run: a session whose results

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdio>
 #include <csetjmp>
 #include <cstdlib>
 #include <cstring>
@@ -219,6 +220,29 @@ bool DecodeImageFile(const char* device_path, DecodedImage* out) {
     }
     std::fclose(file);
     return ok;
+}
+
+bool EncodePngFile(const char* host_path, int32_t width, int32_t height, const uint8_t* rgb) {
+    if (rgb == nullptr || width < 1 || height < 1) return false;
+    FILE* file = std::fopen(host_path, "wb");
+    if (file == nullptr) return false;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
+    if (png == nullptr || info == nullptr || setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        std::fclose(file);
+        return false;
+    }
+    png_init_io(png, file);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
+                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (int32_t y = 0; y < height; ++y)
+        png_write_row(png, rgb + static_cast<size_t>(y) * static_cast<size_t>(width) * 3);
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return std::fclose(file) == 0;
 }
 
 void FreeDecodedImage(DecodedImage* image) {
