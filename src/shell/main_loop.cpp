@@ -78,12 +78,12 @@ struct ModeEntry {
     void (*enter)();
 };
 
-// Modes 0..3; mode 4 quits. The screens of modes 0..2 fill in their pairs.
+// Modes 0..3; mode 4 quits.
 static const ModeEntry kModeTable[4] = {
     {DrawingEditorRedraw, DrawingEditorCommand, EnterDrawingEditor},  // drawing editor
-    {AnimationRedraw,   AnimationCommand,   EnterAnimation},      // animation
-    {FilesRedraw,       FilesCommand,       EnterPlainScreen},    // files and about
-    {BlankScreenRedraw, BlankScreenCommand, EnterPlainScreen},    // blank
+    {AnimationRedraw,     AnimationCommand,     EnterAnimation},      // animation
+    {FilesRedraw,         FilesCommand,         EnterPlainScreen},    // files and about
+    {BlankScreenRedraw,   BlankScreenCommand,   EnterPlainScreen},    // blank
 };
 
 // ---------------------------------------------------------------------------
