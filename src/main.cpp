@@ -129,8 +129,8 @@ int main(int argc, char** argv) {
     if (options.script != nullptr) {
         int left = HeadlessLinesLeft();
         if (left > 0)
-            std::printf("note: the program quit before the script ended; %d lines were not run\n",
-                        left);
+            std::printf("note: the program quit before the script ended; %d %s not run\n", left,
+                        left == 1 ? "line was" : "lines were");
     } else if (DesktopError()[0] != '\0') {
         std::fprintf(stderr, "kalvenorix: cannot open a window (%s); --script FILE runs without one\n",
                      DesktopError());

@@ -132,3 +132,20 @@ TEST_F(Program, AScreenshotThatCannotBeWrittenFailsTheRun) {
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("lost.script:2: cannot write the screenshot"), std::string::npos) << run.err;
 }
+
+TEST_F(Program, QuittingBeforeTheScriptEndsNamesTheLinesLeft) {
+    // The mode selector's popup, then its last item: quit. Two lines remain.
+    WriteScript("quit.script",
+                "tap 230 10\n"
+                "tap 230 90\n"
+                "tap 100 100\n"
+                "wait 10\n");
+    ProgramRun run = RunProgram(Root() + " --script '" + folder + "/quit.script'", folder);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "note: the program quit before the script ended; 2 lines were not run\n");
+
+    WriteScript("quit1.script", "tap 230 10\ntap 230 90\nwait 10\n");
+    run = RunProgram(Root() + " --script '" + folder + "/quit1.script'", folder);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "note: the program quit before the script ended; 1 line was not run\n");
+}
