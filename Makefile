@@ -5,8 +5,10 @@ SANITIZE   := $(BUILD)/sanitize
 DEMO       := assets/demo/demo.script
 DEMO_OUT   := $(BUILD)/demo-shots
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
+SOAK_STEPS ?= 10000000
+FUZZ_SECONDS ?= 600
 
-.PHONY: all setup build build-sanitize run test test-release test-sanitize bench screenshots clean
+.PHONY: all setup build build-sanitize run test test-release test-sanitize bench screenshots soak fuzz clean
 
 all: build
 
@@ -59,6 +61,17 @@ screenshots: build
 	rm -rf $(DEMO_OUT) && mkdir -p $(DEMO_OUT) $(SHOTS)
 	$(RELEASE)/kalvenorix --script $(DEMO) --out $(DEMO_OUT)
 	for pair in $(SHOT_NAMES); do cp $(DEMO_OUT)/$${pair%%:*}.png $(SHOTS)/$${pair##*:}.png; done
+
+# A long randomized session in the sanitizer build; a failure leaves its
+# shrunk reproducing script in $(BUILD)/soak.
+soak: build-sanitize
+	mkdir -p $(BUILD)/soak
+	cd $(SANITIZE) && SOAK_STEPS=$(SOAK_STEPS) SOAK_OUT=$(CURDIR)/$(BUILD)/soak \
+	  ./kn_tests_reliability --gtest_filter=RandomSessions.NoInputBreaksTheProgram
+
+# Every libFuzzer target for FUZZ_SECONDS each (needs clang and libclang-rt-14-dev).
+fuzz:
+	FUZZ_BUILD=$(CURDIR)/$(BUILD)/fuzz fuzz/build.sh run $(FUZZ_SECONDS)
 
 clean:
 	rm -rf $(BUILD)
