@@ -229,15 +229,17 @@ static void ReadRefreshRate() {
 // that presents on every pass waits here for the display. The next interval
 // counts from when this frame was due, so the pace does not drift with the
 // sleep's lateness; after a pause it counts from now.
+Clock::time_point FramePresentTime(Clock::time_point last, Clock::time_point now,
+                                   Clock::duration interval) {
+    const Clock::time_point due = last + interval;
+    return now < due ? due : now;
+}
+
 static void PaceToDisplay() {
-    Clock::time_point due = desktop.last_present + desktop.refresh_interval;
-    Clock::time_point now = Clock::now();
-    if (now < due) {
-        std::this_thread::sleep_until(due);
-        desktop.last_present = due;
-    } else {
-        desktop.last_present = now;
-    }
+    const Clock::time_point now = Clock::now();
+    const Clock::time_point show = FramePresentTime(desktop.last_present, now, desktop.refresh_interval);
+    if (show > now) std::this_thread::sleep_until(show);
+    desktop.last_present = show;
 }
 
 static void DesktopEndDraw() {

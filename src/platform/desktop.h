@@ -29,6 +29,7 @@
 //   turned to another program.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 
 #include "platform/platform.h"
@@ -50,6 +51,12 @@ constexpr int kDecorationHeight = 48;
 // The largest whole factor, 1 to 6, at which the 240 x 320 screen and its
 // window frame fit a desktop area of the given size; 1 when none does.
 int ChooseDesktopScale(int usable_width, int usable_height);
+
+// When a frame presented at `now` goes up: no sooner than one refresh
+// interval after the last frame went up, otherwise at once.
+std::chrono::steady_clock::time_point FramePresentTime(std::chrono::steady_clock::time_point last,
+                                                       std::chrono::steady_clock::time_point now,
+                                                       std::chrono::steady_clock::duration interval);
 
 // 0 (kAutomaticDesktopScale) chooses the scale when the window is created;
 // any other scale is clamped to 1..6.

@@ -203,13 +203,13 @@ static PeekTimes TimePeeks(const PlatformBackend* backend, int peeks, bool read_
 
 TEST_F(Desktop, IdlePeekWaitsBrieflyAndGivesTheProcessorBack) {
     Settle();
-    // A peek waits its bound (SDL's clock counts whole milliseconds, hence
-    // the one spare) and sleeps meanwhile, not spinning. The median keeps a
-    // busy machine's late wake-ups out of the figure.
+    // A peek waits its bound and sleeps meanwhile, not spinning. SDL's clock
+    // counts whole milliseconds, and a busy machine wakes sleepers late: the
+    // median and a few spare milliseconds keep both out of the verdict.
     constexpr int kPeeks = 200;
     PeekTimes idle = TimePeeks(backend, kPeeks, false);
     EXPECT_EQ(idle.found, 0);
-    EXPECT_LE(idle.median_ms, kIdleWaitMs + 1.0);
+    EXPECT_LE(idle.median_ms, kIdleWaitMs + 3.0);
     EXPECT_GE(idle.median_ms, kIdleWaitMs - 1.0);
     EXPECT_LT(idle.cpu_ms, idle.wall_ms / 2);
 
@@ -217,7 +217,7 @@ TEST_F(Desktop, IdlePeekWaitsBrieflyAndGivesTheProcessorBack) {
     // gets control back sooner.
     PeekTimes timed = TimePeeks(backend, kPeeks, true);
     EXPECT_EQ(timed.found, 0);
-    EXPECT_LE(timed.median_ms, kTimedWaitMs + 1.0);
+    EXPECT_LE(timed.median_ms, kTimedWaitMs + 3.0);
     EXPECT_LT(timed.cpu_ms, timed.wall_ms / 2);
 }
 
@@ -275,13 +275,18 @@ TEST_F(Desktop, PresentationKeepsToTheDisplaysRefreshRate) {
     for (int i = 0; i <= 12; ++i) Present(backend, static_cast<uint16_t>(i / 2));
     const double paced_ms = Ms(std::chrono::steady_clock::now() - start).count();
     EXPECT_GE(paced_ms, 12 * interval_ms - 1.0);
-    EXPECT_LT(paced_ms, 12 * interval_ms * 3);
+}
 
-    // A frame that comes later than one interval after the last goes up at once.
-    SDL_Delay(static_cast<Uint32>(interval_ms * 2));
-    start = std::chrono::steady_clock::now();
-    Present(backend, 0xF800);
-    EXPECT_LT(Ms(std::chrono::steady_clock::now() - start).count(), interval_ms / 2);
+TEST(DesktopPacing, AFrameWaitsOnlyForTheRestOfTheInterval) {
+    using std::chrono::milliseconds;
+    const std::chrono::steady_clock::time_point last{milliseconds(1000)};
+    const auto interval = milliseconds(16);
+    // Too soon: held until one interval after the last frame.
+    EXPECT_EQ(FramePresentTime(last, last + milliseconds(1), interval), last + interval);
+    EXPECT_EQ(FramePresentTime(last, last + milliseconds(15), interval), last + interval);
+    // Late: at once, and the next interval counts from now.
+    EXPECT_EQ(FramePresentTime(last, last + milliseconds(16), interval), last + milliseconds(16));
+    EXPECT_EQ(FramePresentTime(last, last + milliseconds(40), interval), last + milliseconds(40));
 }
 
 TEST_F(Desktop, UncoveredWindowShowsTheLastFrameAgain) {
