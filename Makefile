@@ -63,11 +63,10 @@ screenshots: build
 	for pair in $(SHOT_NAMES); do cp $(DEMO_OUT)/$${pair%%:*}.png $(SHOTS)/$${pair##*:}.png; done
 
 # A long randomized session in the sanitizer build; a failure leaves its
-# shrunk reproducing script in $(BUILD)/soak.
+# shrunk reproducing script in $(BUILD)/soak. The seeds are shared out over
+# JOBS processes, each logging to $(BUILD)/soak/soak-N.log.
 soak: build-sanitize
-	mkdir -p $(BUILD)/soak
-	cd $(SANITIZE) && SOAK_STEPS=$(SOAK_STEPS) SOAK_OUT=$(CURDIR)/$(BUILD)/soak \
-	  ./kn_tests_reliability --gtest_filter=RandomSessions.NoInputBreaksTheProgram
+	scripts/soak.sh $(SANITIZE)/kn_tests_reliability $(CURDIR)/$(BUILD)/soak $(SOAK_STEPS) $(JOBS)
 
 # Every libFuzzer target for FUZZ_SECONDS each (needs clang and libclang-rt-14-dev).
 fuzz:
