@@ -215,7 +215,7 @@ static void DrawPageBubbles(int32_t count, int32_t page, int16_t y, const Colour
                             const ColourRecord& other, const ColourRecord& glint) {
     if (count <= kEntriesPerPage) return;
     const int32_t pages = (count + 9) / 10;
-    char label[8];
+    char label[12];  // any int32 in decimal
     // Bubbles right of the screen's edge would be clipped away entirely.
     for (int32_t p = 1; p <= pages && 14 * p - 12 < kScreenWidth; ++p) {
         const int32_t x = 14 * p - 6;

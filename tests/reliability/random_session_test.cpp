@@ -77,6 +77,10 @@ TEST(RandomSessions, NoInputBreaksTheProgram) {
             break;
         }
         ASSERT_EQ(outcome.steps_run, steps) << "seed " << seed << " stopped early";
+        const double so_far = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        std::printf("seed %llu done: %lld of %lld steps, %.0f s\n", static_cast<unsigned long long>(seed),
+                    static_cast<long long>(done), static_cast<long long>(total), so_far);
+        std::fflush(stdout);
     }
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
