@@ -6,7 +6,7 @@
 
 namespace {
 
-// Columns drawn on one row, as (first, last); (-1, -1) for none.
+// Columns drawn on one row, as (first, last).
 std::pair<int, int> RowExtent(int y) {
     int first = -1, last = -1;
     for (int x = 0; x < kScreenWidth; ++x)
@@ -25,34 +25,16 @@ bool AllChangedInside(int x1, int y1, int x2, int y2) {
 
 }  // namespace
 
-// ---------------------------------------------------------------------------
-// Rectangles
-// ---------------------------------------------------------------------------
-
 TEST(FrameRect, OutlinesWithoutRepeatingCornersUnlessOneRowHigh) {
-    ResetTestSurface();
-    FrameRect(surface, 10, 10, 20, 10);
-    EXPECT_EQ(CountPixelsNot(0xFFFF), 11);
-    ResetTestSurface();
-    UseXorPen();
-    FrameRect(surface, 10, 10, 20, 10);  // the one row is inverted twice
-    EXPECT_EQ(CountPixelsNot(0xFFFF), 0);
+    EXPECT_EQ(DrawnPixels([] { FrameRect(surface, 10, 10, 20, 10); }).size(), 11u);
+    // Under XOR the one row is inverted twice.
+    EXPECT_EQ(DrawnPixels([] { UseXorPen(); FrameRect(surface, 10, 10, 20, 10); }).size(), 0u);
+    EXPECT_EQ(DrawnPixels([] { FrameRect(surface, 10, 10, 20, 11); }).size(), 22u);
 
-    ResetTestSurface();
-    FrameRect(surface, 10, 10, 20, 11);
-    EXPECT_EQ(CountPixelsNot(0xFFFF), 22);
-
-    ResetTestSurface();
-    FrameRect(surface, 10, 5, 20, 30);
-    PixelSet frame = ChangedPixels();
+    PixelSet frame = DrawnPixels([] { FrameRect(surface, 10, 5, 20, 30); });
     EXPECT_EQ(frame.size(), 2u * 11 + 2u * 24);
-    ResetTestSurface();
-    FrameRect(surface, 20, 30, 10, 5);
-    EXPECT_EQ(ChangedPixels(), frame);
-    ResetTestSurface();
-    UseXorPen();
-    FrameRect(surface, 20, 30, 10, 5);
-    EXPECT_EQ(ChangedPixels(), frame);
+    EXPECT_EQ(DrawnPixels([] { FrameRect(surface, 20, 30, 10, 5); }), frame);
+    EXPECT_EQ(DrawnPixels([] { UseXorPen(); FrameRect(surface, 20, 30, 10, 5); }), frame);
 }
 
 TEST(FillRect, ClipsToTheSurface) {
@@ -71,47 +53,37 @@ TEST(FillRect, ClipsToTheSurface) {
 }
 
 TEST(FillChamferRect, CutsEachCornerByItsDepth) {
-    ResetTestSurface();
-    FillChamferRect(surface, 0, 0, 9, 9, 2);
-    const std::pair<int, int> rows[10] = {{2, 7}, {1, 8}, {0, 9}, {0, 9}, {0, 9},
-                                          {0, 9}, {0, 9}, {0, 9}, {1, 8}, {2, 7}};
-    for (int y = 0; y < 10; ++y) EXPECT_EQ(RowExtent(y), rows[y]) << y;
-    EXPECT_EQ(RowExtent(10), std::make_pair(-1, -1));
+    struct Row {
+        int16_t x1, y1, x2, y2;
+        uint8_t depth;
+        std::vector<std::pair<int, int>> extents;  // of rows 0, 1, ...
+    };
+    const std::pair<int, int> full = {0, 9}, cut1 = {1, 8}, cut2 = {2, 7};
+    const Row rows[] = {
+        {0, 0, 9, 9, 2, {cut2, cut1, full, full, full, full, full, full, cut1, cut2}},
+        {9, 9, 0, 0, 2, {cut2, cut1, full, full, full, full, full, full, cut1, cut2}},
+        // Rows above the surface keep their insets.
+        {0, -1, 9, 9, 2, {cut1, full, full, full, full, full, full, full, cut1, cut2}},
+        // A short box: the top chamfer, then inset 1 again.
+        {0, 0, 9, 2, 2, {cut2, cut1, cut1}},
+        // The top chamfer does not fit: no bottom.
+        {0, 0, 9, 0, 2, {cut2}},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(testing::Message() << r.x1 << "," << r.y1 << " " << r.x2 << "," << r.y2);
+        PixelSet drawn =
+            DrawnPixels([&] { FillChamferRect(surface, r.x1, r.y1, r.x2, r.y2, r.depth); });
+        size_t pixels = 0;
+        for (int y = 0; y < static_cast<int>(r.extents.size()); ++y) {
+            EXPECT_EQ(RowExtent(y), r.extents[y]) << y;
+            pixels += r.extents[y].second - r.extents[y].first + 1;
+        }
+        EXPECT_EQ(drawn.size(), pixels);  // solid rows, nothing below
+    }
 
-    // Corners given the other way round make the same shape.
-    std::vector<uint16_t> shape = Snapshot();
-    ResetTestSurface();
-    FillChamferRect(surface, 9, 9, 0, 0, 2);
-    EXPECT_EQ(Snapshot(), shape);
-}
-
-TEST(FillChamferRect, RowsAboveTheSurfaceKeepTheirInsets) {
-    ResetTestSurface();
-    FillChamferRect(surface, 0, -1, 9, 9, 2);
-    EXPECT_EQ(RowExtent(0), std::make_pair(1, 8));
-    EXPECT_EQ(RowExtent(1), std::make_pair(0, 9));
-    EXPECT_EQ(RowExtent(8), std::make_pair(1, 8));
-    EXPECT_EQ(RowExtent(9), std::make_pair(2, 7));
-}
-
-TEST(FillChamferRect, ShortBoxesAndZeroDepth) {
-    ResetTestSurface();
-    FillChamferRect(surface, 0, 0, 9, 2, 2);  // top chamfer, then inset 1 again
-    EXPECT_EQ(RowExtent(0), std::make_pair(2, 7));
-    EXPECT_EQ(RowExtent(1), std::make_pair(1, 8));
-    EXPECT_EQ(RowExtent(2), std::make_pair(1, 8));
-
-    ResetTestSurface();
-    FillChamferRect(surface, 0, 0, 9, 0, 2);  // the top chamfer does not fit: no bottom
-    EXPECT_EQ(RowExtent(0), std::make_pair(2, 7));
-    EXPECT_EQ(CountPixelsNot(0xFFFF), 6);
-
-    ResetTestSurface();
-    FillChamferRect(surface, 3, 4, 12, 9, 0);
-    std::vector<uint16_t> chamfered = Snapshot();
-    ResetTestSurface();
-    FillRect(surface, 3, 4, 12, 9);
-    EXPECT_EQ(Snapshot(), chamfered);
+    // Depth 0 is a plain filled rectangle.
+    EXPECT_EQ(DrawnSurface([] { FillChamferRect(surface, 3, 4, 12, 9, 0); }),
+              DrawnSurface([] { FillRect(surface, 3, 4, 12, 9); }));
 }
 
 TEST(FillChamferRect, InsetsNearThe16BitLimitsStayOffTheSurface) {
@@ -123,10 +95,6 @@ TEST(FillChamferRect, InsetsNearThe16BitLimitsStayOffTheSurface) {
     FillChamferRect(surface, -32768, -32768, 32767, 32767, 255);
     EXPECT_EQ(CountPixelsNot(0x0000), 0);
 }
-
-// ---------------------------------------------------------------------------
-// Colours and panels
-// ---------------------------------------------------------------------------
 
 TEST(BlendColour, MovesChannelsTowardsTheTarget) {
     ColourRecord c = MakeColour(100, 0, 200, 77);
@@ -168,10 +136,8 @@ TEST(BevelBox, LightTopLeftDarkBottomRightAndThePenRestored) {
     EXPECT_EQ(surface.pen_colour.red, 128);
     EXPECT_EQ(surface.pen_alpha, 255);
     EXPECT_EQ(plain_plot, &PlotSet);
-}
 
-TEST(BevelBox, TranslucentPenStaysTranslucent) {
-    ResetTestSurface();
+    // A translucent pen stays translucent.
     SetPenColour(surface, MakeColour(0, 0, 255, 100));
     DrawBevelBox(surface, 0, 0, 20, 20);
     EXPECT_EQ(surface.pen_alpha, 100);

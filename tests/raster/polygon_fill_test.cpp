@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <random>
+#include <set>
 #include <vector>
 
 #include "raster_helpers.h"
@@ -14,51 +15,52 @@ namespace {
 struct Point {
     int32_t x, y;
 };
+using EdgeArgs = std::array<int32_t, 4>;
 
-// Adds the closed polygon's edges.
-void AddPolygon(const std::vector<Point>& points) {
+// The edges of a closed polygon, as AddEdge arguments.
+std::vector<EdgeArgs> EdgesOf(const std::vector<Point>& points) {
+    std::vector<EdgeArgs> edges;
     for (size_t i = 0; i < points.size(); ++i) {
         const Point& a = points[i];
         const Point& b = points[(i + 1) % points.size()];
-        AddEdge(surface, a.x, a.y, b.x, b.y);
+        edges.push_back({a.x, a.y, b.x, b.y});
     }
+    return edges;
+}
+
+void AddPolygon(const std::vector<Point>& points) {
+    for (const EdgeArgs& e : EdgesOf(points)) AddEdge(surface, e[0], e[1], e[2], e[3]);
 }
 
 int EdgesInUse() { return static_cast<int>(surface.edges.pool_next - surface.edges.pool); }
 
-std::vector<int> ChangedRows() {
-    std::vector<int> rows;
-    for (int y = 0; y < kScreenHeight; ++y)
-        for (int x = 0; x < kScreenWidth; ++x)
-            if (PixelAt(x, y) != 0xFFFF) {
-                rows.push_back(y);
-                break;
-            }
+// Clears the surface and fills the polygons together.
+void FillPolygons(const std::vector<std::vector<Point>>& polygons) {
+    ResetTestSurface();
+    for (const auto& p : polygons) AddPolygon(p);
+    FillEdges(surface);
+}
+
+// The rows that hold a changed pixel.
+std::set<int> ChangedRows() {
+    std::set<int> rows;
+    for (const auto& [x, y] : ChangedPixels()) rows.insert(y);
     return rows;
 }
 
 }  // namespace
 
-// ---------------------------------------------------------------------------
-// Rows and columns a fill covers
-// ---------------------------------------------------------------------------
-
-TEST(PolygonFill, TriangleCoversRowsDownToButNotIncludingItsBottom) {
+TEST(PolygonFill, RowsStopAboveTheBottomAndSpansReachOneColumnPastTheRight) {
     ResetTestSurface();
     AddPolygon({{10, 10}, {50, 10}, {30, 40}});
     EXPECT_EQ(EdgesInUse(), 2);  // the horizontal edge is not stored
     FillEdges(surface);
-    std::vector<int> rows = ChangedRows();
-    ASSERT_FALSE(rows.empty());
-    EXPECT_EQ(rows.front(), 10);
-    EXPECT_EQ(rows.back(), 39);
+    std::set<int> rows = ChangedRows();
+    EXPECT_EQ(*rows.begin(), 10);
+    EXPECT_EQ(*rows.rbegin(), 39);
     EXPECT_EQ(rows.size(), 30u);
-}
 
-TEST(PolygonFill, RectangleReachesOneColumnPastItsRightEdge) {
-    ResetTestSurface();
-    AddPolygon({{10, 10}, {20, 10}, {20, 20}, {10, 20}});
-    FillEdges(surface);
+    FillPolygons({{{10, 10}, {20, 10}, {20, 20}, {10, 20}}});
     for (int y = 10; y < 20; ++y) {
         EXPECT_EQ(PixelAt(10, y), WhiteAfterCoverage(255)) << y;
         for (int x = 11; x <= 20; ++x) EXPECT_EQ(PixelAt(x, y), 0x0000) << x << "," << y;
@@ -75,36 +77,30 @@ TEST(PolygonFill, NestedSquaresMakeARingWhateverTheirOrientation) {
         std::vector<Point> o = outer, i = inner;
         if (turn & 1) std::reverse(o.begin(), o.end());
         if (turn & 2) std::reverse(i.begin(), i.end());
-        ResetTestSurface();
-        AddPolygon(o);
-        AddPolygon(i);
-        FillEdges(surface);
+        FillPolygons({o, i});
         EXPECT_EQ(PixelAt(30, 30), 0x0000);
         EXPECT_EQ(PixelAt(90, 60), 0x0000);
         EXPECT_EQ(PixelAt(60, 60), 0xFFFF);
-        if (turn == 0) first = Snapshot();
-        else EXPECT_EQ(Snapshot(), first) << turn;
+        if (turn == 0) first = SurfaceSnapshot();
+        else EXPECT_EQ(SurfaceSnapshot(), first) << turn;
     }
 }
 
 TEST(PolygonFill, EdgeOrderAndDirectionDoNotChangeThePixels) {
     // A star that crosses itself, a ring and a fan of slivers.
-    std::vector<std::vector<Point>> shapes = {
-        {{120, 10}, {160, 150}, {40, 60}, {200, 60}, {80, 150}},
-        {{10, 200}, {110, 180}, {120, 300}, {5, 310}, {30, 240}, {60, 280}, {90, 230}, {50, 215}},
-        {{150, 170}, {235, 175}, {160, 190}, {230, 220}, {155, 215}, {239, 300}, {140, 260}},
-    };
-    std::vector<std::array<int32_t, 4>> edges;
-    for (const auto& shape : shapes)
-        for (size_t i = 0; i < shape.size(); ++i) {
-            const Point& a = shape[i];
-            const Point& b = shape[(i + 1) % shape.size()];
-            edges.push_back({a.x, a.y, b.x, b.y});
-        }
+    std::vector<EdgeArgs> edges;
+    for (const auto& shape : std::vector<std::vector<Point>>{
+             {{120, 10}, {160, 150}, {40, 60}, {200, 60}, {80, 150}},
+             {{10, 200}, {110, 180}, {120, 300}, {5, 310},
+              {30, 240}, {60, 280}, {90, 230}, {50, 215}},
+             {{150, 170}, {235, 175}, {160, 190}, {230, 220},
+              {155, 215}, {239, 300}, {140, 260}}}) {
+        for (const EdgeArgs& e : EdgesOf(shape)) edges.push_back(e);
+    }
     ResetTestSurface();
     for (const auto& e : edges) AddEdge(surface, e[0], e[1], e[2], e[3]);
     FillEdges(surface);
-    std::vector<uint16_t> reference = Snapshot();
+    std::vector<uint16_t> reference = SurfaceSnapshot();
     EXPECT_GT(CountPixelsNot(0xFFFF), 5000);
 
     std::mt19937 rng(11);
@@ -116,37 +112,27 @@ TEST(PolygonFill, EdgeOrderAndDirectionDoNotChangeThePixels) {
             else AddEdge(surface, e[2], e[3], e[0], e[1]);
         }
         FillEdges(surface);
-        ASSERT_EQ(Snapshot(), reference) << round;
+        ASSERT_EQ(SurfaceSnapshot(), reference) << round;
     }
 }
-
-// ---------------------------------------------------------------------------
-// Clipping
-// ---------------------------------------------------------------------------
 
 TEST(PolygonFill, CutAtTheTopKeepsTheRowsBelowExact) {
     // The same polygon 100 rows lower draws the same rows, shifted.
     std::vector<Point> shape = {{20, -30}, {200, 10}, {150, 25}, {60, 80}};
-    ResetTestSurface();
-    AddPolygon(shape);
-    FillEdges(surface);
-    std::vector<uint16_t> cut = Snapshot();
+    FillPolygons({shape});
+    std::vector<uint16_t> cut = SurfaceSnapshot();
     for (Point& p : shape) p.y += 100;
-    ResetTestSurface();
-    AddPolygon(shape);
-    FillEdges(surface);
+    FillPolygons({shape});
     for (int y = 0; y < 80; ++y)
         for (int x = 0; x < 240; ++x)
             ASSERT_EQ(cut[y * 240 + x], PixelAt(x, y + 100)) << x << "," << y;
 }
 
-TEST(PolygonFill, ClipsAtTheBottomAndTheSides) {
-    ResetTestSurface();
-    AddPolygon({{200, 300}, {400, 300}, {400, 600}, {200, 600}});
-    FillEdges(surface);
-    std::vector<int> rows = ChangedRows();
-    EXPECT_EQ(rows.front(), 300);
-    EXPECT_EQ(rows.back(), 319);
+TEST(PolygonFill, ClipsAtTheBottomTheSidesAndTheCoordinateLimits) {
+    FillPolygons({{{200, 300}, {400, 300}, {400, 600}, {200, 600}}});
+    std::set<int> rows = ChangedRows();
+    EXPECT_EQ(*rows.begin(), 300);
+    EXPECT_EQ(*rows.rbegin(), 319);
     EXPECT_EQ(PixelAt(239, 319), 0x0000);
     EXPECT_EQ(CountPixelsNot(0xFFFF), 20 * 40);
 
@@ -157,31 +143,25 @@ TEST(PolygonFill, ClipsAtTheBottomAndTheSides) {
     EXPECT_EQ(EdgesInUse(), 2);  // only the left rectangle's sides are kept
     FillEdges(surface);
     EXPECT_EQ(CountPixelsNot(0xFFFF), 0);
-}
 
-TEST(PolygonFill, HugeCoordinatesFillTheVisiblePart) {
-    ResetTestSurface();
     AddPolygon({{INT32_MIN, INT32_MIN}, {INT32_MAX, INT32_MIN}, {INT32_MAX, INT32_MAX},
                 {INT32_MIN, INT32_MAX}});
     FillEdges(surface);
     EXPECT_EQ(CountPixelsNot(0x0000), 0);
 
-    // A diagonal half-plane far larger than the surface: the boundary x = y.
-    ResetTestSurface();
-    AddPolygon({{-1000000000, -1000000000}, {1000000000, 1000000000}, {1000000000, -1000000000}});
-    FillEdges(surface);
+    // A half-plane far larger than the surface, bounded by x = y.
+    const int32_t g = 1000000000;
+    FillPolygons({{{-g, -g}, {g, g}, {g, -g}}});
     EXPECT_EQ(PixelAt(100, 50), 0x0000);
     EXPECT_EQ(PixelAt(50, 100), 0xFFFF);
     EXPECT_EQ(PixelAt(200, 198), 0x0000);
     EXPECT_EQ(PixelAt(198, 200), 0xFFFF);
 }
 
-// ---------------------------------------------------------------------------
-// Capacity and table state
-// ---------------------------------------------------------------------------
-
-TEST(PolygonFill, EdgesPast512AreDropped) {
+TEST(PolygonFill, TableDropsEdgesPast512AndEveryFillEmptiesIt) {
     ResetTestSurface();
+    FillEdges(surface);  // empty: nothing happens
+    EXPECT_EQ(CountPixelsNot(0xFFFF), 0);
     for (int i = 0; i < 256; ++i) AddPolygon({{10, i}, {20, i}, {20, i + 1}, {10, i + 1}});
     EXPECT_EQ(EdgesInUse(), 512);
     EXPECT_EQ(AllocEdge(surface), nullptr);
@@ -189,12 +169,6 @@ TEST(PolygonFill, EdgesPast512AreDropped) {
     FillEdges(surface);
     EXPECT_EQ(PixelAt(15, 255), 0x0000);
     EXPECT_EQ(PixelAt(15, 300), 0xFFFF);
-}
-
-TEST(PolygonFill, FillEmptiesTheTable) {
-    ResetTestSurface();
-    FillEdges(surface);  // empty: nothing happens
-    EXPECT_EQ(CountPixelsNot(0xFFFF), 0);
 
     AddPolygon({{0, 310}, {30, 330}, {5, 340}});
     FillEdges(surface);
@@ -202,16 +176,11 @@ TEST(PolygonFill, FillEmptiesTheTable) {
     EXPECT_EQ(surface.edges.max_row, -1);
     EXPECT_EQ(EdgesInUse(), 0);
     for (Edge* bucket : surface.edges.buckets) EXPECT_EQ(bucket, nullptr);
-
     // Edges left from one fill do not reappear in the next.
     ResetTestSurface();
     FillEdges(surface);
     EXPECT_EQ(CountPixelsNot(0xFFFF), 0);
 }
-
-// ---------------------------------------------------------------------------
-// Row steps
-// ---------------------------------------------------------------------------
 
 namespace {
 
@@ -237,18 +206,16 @@ std::vector<Edge*> Walk(Edge* head) {
 
 }  // namespace
 
-TEST(PolygonFillRows, OneBubblePassMovesALargeXFarRightAndASmallXOnePlaceLeft) {
+TEST(PolygonFillRows, OneBubblePassSortsAndEdgesEndingAboveTheRowLeave) {
+    // A large x moves far right, a small x only one place left.
     Edge a = MakeEdge(0, 100), b = MakeEdge(50, 0), c = MakeEdge(60, 0);
     EXPECT_EQ(Walk(AdvanceActiveEdges(Link({&a, &b, &c}), 5)), (std::vector<Edge*>{&b, &c, &a}));
     EXPECT_EQ(a.x_q8, 100);
-
     Edge d = MakeEdge(0, 0), e = MakeEdge(10, 0), f = MakeEdge(20, -100);
     EXPECT_EQ(Walk(AdvanceActiveEdges(Link({&d, &e, &f}), 5)), (std::vector<Edge*>{&d, &f, &e}));
-}
 
-TEST(PolygonFillRows, EdgesEndingAboveTheRowLeaveTheList) {
-    Edge a = MakeEdge(0, 0, 5), b = MakeEdge(10, 0, 6), c = MakeEdge(20, 0, 4);
-    EXPECT_EQ(Walk(AdvanceActiveEdges(Link({&a, &b, &c}), 5)), (std::vector<Edge*>{&b}));
+    Edge g = MakeEdge(0, 0, 5), h = MakeEdge(10, 0, 6), i = MakeEdge(20, 0, 4);
+    EXPECT_EQ(Walk(AdvanceActiveEdges(Link({&g, &h, &i}), 5)), (std::vector<Edge*>{&h}));
     EXPECT_EQ(AdvanceActiveEdges(nullptr, 5), nullptr);
 }
 
@@ -265,10 +232,6 @@ TEST(PolygonFillRows, MergeStartsEachSearchAtThePreviousInsertion) {
     EXPECT_EQ(Walk(MergeNewEdges(nullptr, &e4)), (std::vector<Edge*>{&e4}));
 }
 
-// ---------------------------------------------------------------------------
-// One span
-// ---------------------------------------------------------------------------
-
 TEST(FillSpan, RampsRiseOverTheLeftEdgeAndFallAfterTheRight) {
     ResetTestSurface();
     FillSpanAA(surface, 7, 10 * 256, 14 * 256, 30 * 256, 34 * 256);
@@ -278,12 +241,10 @@ TEST(FillSpan, RampsRiseOverTheLeftEdgeAndFallAfterTheRight) {
     const int right[] = {255, 191, 127, 63};
     for (int k = 0; k < 4; ++k) EXPECT_EQ(PixelAt(31 + k, 7), WhiteAfterCoverage(right[k])) << k;
     EXPECT_EQ(PixelAt(35, 7), 0xFFFF);
-}
 
-TEST(FillSpan, BothEdgesInOneColumnGiveOnePixel) {
-    ResetTestSurface();
-    FillSpanAA(surface, 5, 10 * 256 + 40, 10 * 256 + 60, 10 * 256 + 200, 10 * 256 + 220);
-    EXPECT_EQ(ChangedPixels(), (PixelSet{{10, 5}}));
+    // Both edges in one column give one pixel.
+    const int32_t x = 10 * 256;
+    EXPECT_EQ(DrawnPixels([] { FillSpanAA(surface, 5, x + 40, x + 60, x + 200, x + 220); }),
+              (PixelSet{{10, 5}}));
     EXPECT_EQ(PixelAt(10, 5), WhiteAfterCoverage(160));
 }
-

@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <set>
 #include <utility>
-#include <vector>
 
 #include "support/test_surface.h"
 #include "surface/pen.h"
@@ -24,8 +23,20 @@ inline PixelSet ChangedPixels(uint16_t background = 0xFFFF) {
     return out;
 }
 
-inline std::vector<uint16_t> Snapshot() {
-    return std::vector<uint16_t>(surface.pixel_base, surface.pixel_base + kScreenWidth * kScreenHeight);
+// Clears the surface to fill, runs draw and returns the pixels it changed.
+template <typename Draw>
+PixelSet DrawnPixels(Draw draw, uint16_t fill = 0xFFFF) {
+    ResetTestSurface(fill);
+    draw();
+    return ChangedPixels(fill);
+}
+
+// The same, returning every word of the surface.
+template <typename Draw>
+std::vector<uint16_t> DrawnSurface(Draw draw, uint16_t fill = 0xFFFF) {
+    ResetTestSurface(fill);
+    draw();
+    return SurfaceSnapshot();
 }
 
 // Puts the pen in XOR mode with an all-ones colour word.

@@ -198,11 +198,11 @@ TEST(RasterRobustness, DrawingTwiceWithTheXorPenRestoresTheScreen) {
             v[7] = static_cast<int32_t>(random.rng() % 80);
         }
         ResetTestSurface(0x3C71);
-        std::vector<uint16_t> before = Snapshot();
+        std::vector<uint16_t> before = SurfaceSnapshot();
         surface.pen_colour = MakeColour(90, 200, 30, 255);
         SelectPenMode(surface, 1);
         random.Draw(surface, kind, v);
         random.Draw(surface, kind, v);
-        ASSERT_EQ(Snapshot(), before) << "drawing " << i << " kind " << kind;
+        ASSERT_EQ(SurfaceSnapshot(), before) << "drawing " << i << " kind " << kind;
     }
 }

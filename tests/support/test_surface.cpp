@@ -22,4 +22,9 @@ int CountPixelsNot(uint16_t word) {
     return n;
 }
 
+std::vector<uint16_t> SurfaceSnapshot() {
+    return std::vector<uint16_t>(surface.pixel_base,
+                                 surface.pixel_base + kScreenWidth * kScreenHeight);
+}
+
 bool WriteSurfacePng(const char* path) { return WriteFramePng(surface.pixel_base, path); }

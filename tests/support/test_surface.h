@@ -2,6 +2,7 @@
 // reset between tests.
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "surface/surface.h"
 
@@ -11,5 +12,7 @@ void ResetTestSurface(uint16_t fill = 0xFFFF);
 uint16_t PixelAt(int x, int y);
 // Number of pixels that differ from the given word.
 int CountPixelsNot(uint16_t word);
+// A copy of all 240 x 320 pixels, for comparing two drawings.
+std::vector<uint16_t> SurfaceSnapshot();
 // Writes the back buffer as a 240 x 320 PNG for a person to look at.
 bool WriteSurfacePng(const char* path);

@@ -4,26 +4,15 @@
 
 namespace {
 
-TEST(PickList, OverlappingRectanglesCycleAtOnePoint) {
+TEST(PickList, OverlappingRectanglesCycleAtOnePointAndAMissResetsTheCycle) {
     ResetPickList();
-    AddPickRect(0, 0, 10, 10, 5);   // contains P and Q's neighbour
-    AddPickRect(5, 5, 20, 20, 7);   // contains P
-    AddPickRect(30, 30, 40, 40, 9); // contains only Q
-    EXPECT_EQ(PickOwner(6, 6), 5);
-    EXPECT_EQ(PickOwner(6, 6), 7);
-    EXPECT_EQ(PickOwner(6, 6), 5);
-    EXPECT_EQ(PickOwner(35, 35), 9);
-    EXPECT_EQ(PickOwner(35, 35), 9);
-}
-
-TEST(PickList, AMissResetsTheCycle) {
-    ResetPickList();
-    AddPickRect(0, 0, 10, 10, 1);
-    AddPickRect(0, 0, 10, 10, 2);
-    EXPECT_EQ(PickOwner(3, 3), 1);
-    EXPECT_EQ(PickOwner(100, 100), -1);
-    EXPECT_EQ(PickOwner(3, 3), 1);
-    EXPECT_EQ(PickOwner(3, 3), 2);
+    // (6, 6) lies in the first two rectangles, (35, 35) only in the third.
+    AddPickRect(0, 0, 10, 10, 5);
+    AddPickRect(5, 5, 20, 20, 7);
+    AddPickRect(30, 30, 40, 40, 9);
+    const int picks[][3] = {{6, 6, 5},   {6, 6, 7},     {6, 6, 5}, {35, 35, 9},
+                            {35, 35, 9}, {100, 100, -1}, {6, 6, 5}, {6, 6, 7}};
+    for (const auto& p : picks) EXPECT_EQ(PickOwner(p[0], p[1]), p[2]) << p[0] << "," << p[1];
 }
 
 TEST(PickList, EdgesAreInside) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -42,17 +43,20 @@ bool Inked(int x, int y) { return PixelAt(x, y) != kWhite; }
 // The smallest box around every pixel that is not white; empty when x1 > x2.
 struct InkBox {
     int x1 = kScreenWidth, y1 = kScreenHeight, x2 = -1, y2 = -1;
+    bool operator==(const InkBox&) const = default;
 };
+
+std::ostream& operator<<(std::ostream& out, const InkBox& b) {
+    return out << b.x1 << "," << b.y1 << " to " << b.x2 << "," << b.y2;
+}
 
 InkBox FindInk() {
     InkBox box;
     for (int y = 0; y < kScreenHeight; ++y) {
         for (int x = 0; x < kScreenWidth; ++x) {
             if (!Inked(x, y)) continue;
-            box.x1 = std::min(box.x1, x);
-            box.y1 = std::min(box.y1, y);
-            box.x2 = std::max(box.x2, x);
-            box.y2 = std::max(box.y2, y);
+            box = {std::min(box.x1, x), std::min(box.y1, y), std::max(box.x2, x),
+                   std::max(box.y2, y)};
         }
     }
     return box;
@@ -66,14 +70,6 @@ std::string SheetPath() {
     if (error) return "font_sheet.png";
     return (exe.parent_path() / "font_sheet.png").string();
 }
-
-std::vector<uint16_t> Snapshot() {
-    return std::vector<uint16_t>(surface.pixel_base,
-                                 surface.pixel_base + kScreenWidth * kScreenHeight);
-}
-
-// ---------------------------------------------------------------------------
-// The glyph table
 
 TEST(FontTable, EveryCodeHasItsAdvance) {
     for (int code = 0; code < 256; ++code) {
@@ -106,22 +102,15 @@ TEST(FontTable, EveryGlyphButTheBlankHasInkInsideItsAdvance) {
             ink += g[r] != 0;
             EXPECT_EQ(g[r] & unreachable, 0) << "code " << code << " row " << r - 1;
         }
-        if (code == 160) {
-            EXPECT_EQ(ink, 0);
-        } else {
-            EXPECT_GT(ink, 0) << "code " << code;
-        }
+        EXPECT_EQ(ink > 0, code != 160) << "code " << code;  // 160 is the no-break space
     }
 }
 
 TEST(FontTable, CodesWithoutADesignShareTheNarrowBar) {
     const uint8_t* bar = Glyph(127);
     for (int code = 131; code <= 159; ++code) {
-        if (code == 145 || code == 146) {
-            EXPECT_NE(std::memcmp(Glyph(code), bar, 13), 0) << "code " << code;
-        } else {
-            EXPECT_EQ(std::memcmp(Glyph(code), bar, 13), 0) << "code " << code;
-        }
+        const bool designed = code == 145 || code == 146;  // the small quote marks
+        EXPECT_EQ(std::memcmp(Glyph(code), bar, 13) == 0, !designed) << "code " << code;
     }
 }
 
@@ -150,9 +139,6 @@ TEST(FontTable, AccentedLettersKeepTheirBaseLetter) {
         EXPECT_NE(mark_rows, 0) << 0xC0 + i;
     }
 }
-
-// ---------------------------------------------------------------------------
-// Drawing one glyph in each style
 
 TEST(FontGlyph, NormalStylePlotsOnePixelPerBit) {
     ResetTestSurface();
@@ -221,9 +207,6 @@ TEST(FontGlyph, WideLatinLettersDrawOnlyTheirEightInkColumns) {
     EXPECT_LE(box.x2, 107);
 }
 
-// ---------------------------------------------------------------------------
-// Clipping at the surface edges
-
 TEST(FontClipping, GlyphsAtTheEdgesKeepTheirVisiblePart) {
     // "H" is columns 0 and 5 on rows 1..9 with a bar on row 5.
     ResetTestSurface();
@@ -244,13 +227,11 @@ TEST(FontClipping, GlyphsAtTheEdgesKeepTheirVisiblePart) {
 
     ResetTestSurface();
     DrawGlyphLarge(surface, 229, 310, 'H');  // rows 1..4 at y 312..319, columns 0 and 5
-    EXPECT_EQ(FindInk().x1, 229);
-    EXPECT_EQ(FindInk().y1, 312);
-    EXPECT_EQ(FindInk().y2, 319);
+    EXPECT_EQ(FindInk(), (InkBox{229, 312, 239, 319}));
     EXPECT_TRUE(Inked(239, 318));
 }
 
-TEST(FontClipping, GlyphsAtTheEndsOfTheCoordinateRangeDrawNothing) {
+TEST(FontClipping, GlyphsAtTheEndsOfTheCoordinateRangeAndMissingTextDrawNothing) {
     ResetTestSurface();
     const int16_t far = 32767;
     const int16_t near_far = 32760;
@@ -268,59 +249,33 @@ TEST(FontClipping, GlyphsAtTheEndsOfTheCoordinateRangeDrawNothing) {
     DrawTextCentred(surface, -32768, -32768, "Wide text");
     DrawTextBoldCentred(surface, 32767, 32767, "Wide text");
     DrawTextLargeCentred(surface, -32768, 100, "Wide text");
-    EXPECT_EQ(CountPixelsNot(kWhite), 0);
-}
-
-// ---------------------------------------------------------------------------
-// Strings, measuring and centring
-
-TEST(FontMeasure, WidthIsTheSumOfAdvances) {
-    int16_t w = -1, h = -1;
-    MeasureText(surface, "Hi", &w, &h);
-    EXPECT_EQ(w, 9);
-    EXPECT_EQ(h, 12);
-    MeasureTextLarge(surface, "Hi", &w, &h);
-    EXPECT_EQ(w, 18);
-    EXPECT_EQ(h, 24);
-    MeasureText(surface, "", &w, &h);
-    EXPECT_EQ(w, 0);
-    EXPECT_EQ(h, 12);
-    MeasureTextLarge(surface, "", &w, &h);
-    EXPECT_EQ(w, 0);
-    EXPECT_EQ(h, 24);
-    EXPECT_EQ(GlyphAdvance('1'), 4);
-    EXPECT_EQ(GlyphAdvance('W'), 8);
-    EXPECT_EQ(GlyphAdvance('i'), 2);
-
-    // Bytes above 127 count as unsigned codes; controls and space count 4.
-    MeasureText(surface, "\x81\x82", &w, &h);
-    EXPECT_EQ(w, 16);
-    MeasureText(surface, "\xC6\xE6 \t", &w, &h);
-    EXPECT_EQ(w, 9 + 10 + 4 + 4);
-}
-
-TEST(FontMeasure, VeryLongStringsHoldAtTheLargestWidth) {
-    const std::string long_text(5000, 'W');  // 40000 pixels
-    int16_t w = 0, h = 0;
-    MeasureText(surface, long_text.c_str(), &w, &h);
-    EXPECT_EQ(w, 32767);
-    const std::string half(3000, 'W');  // 24000, doubled 48000
-    MeasureText(surface, half.c_str(), &w, &h);
-    EXPECT_EQ(w, 24000);
-    MeasureTextLarge(surface, half.c_str(), &w, &h);
-    EXPECT_EQ(w, 32767);
-}
-
-TEST(FontMeasure, MissingTextMeasuresEmptyAndDrawsNothing) {
-    ResetTestSurface();
-    int16_t w = -1, h = -1;
-    MeasureText(surface, nullptr, &w, &h);
-    EXPECT_EQ(w, 0);
-    EXPECT_EQ(h, 12);
+    // Missing or empty text draws nothing either.
     DrawText(surface, 10, 10, nullptr);
     DrawTextBoldCentred(surface, 10, 10, nullptr);
     DrawTextLarge(surface, 10, 10, "");
     EXPECT_EQ(CountPixelsNot(kWhite), 0);
+}
+
+TEST(FontMeasure, WidthIsTheSumOfAdvancesHeldAtTheLargestWidth) {
+    const std::string wide(5000, 'W'), half(3000, 'W');  // 40000 pixels; 24000, doubled 48000
+    const struct {
+        const char* text;
+        bool large;
+        int w, h;
+    } rows[] = {
+        {"Hi", false, 9, 12}, {"Hi", true, 18, 24}, {"", false, 0, 12}, {"", true, 0, 24},
+        {nullptr, false, 0, 12},
+        // Bytes above 127 count as unsigned codes; controls and space count 4.
+        {"\x81\x82", false, 16, 12}, {"\xC6\xE6 \t", false, 9 + 10 + 4 + 4, 12},
+        {wide.c_str(), false, 32767, 12}, {half.c_str(), false, 24000, 12},
+        {half.c_str(), true, 32767, 24},
+    };
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        int16_t w = -1, h = -1;
+        (rows[i].large ? MeasureTextLarge : MeasureText)(surface, rows[i].text, &w, &h);
+        EXPECT_EQ(w, rows[i].w) << "row " << i;
+        EXPECT_EQ(h, rows[i].h) << "row " << i;
+    }
 }
 
 TEST(FontText, EachStyleStepsByItsOwnAdvance) {
@@ -336,7 +291,7 @@ TEST(FontText, EachStyleStepsByItsOwnAdvance) {
     for (const Style& style : styles) {
         ResetTestSurface();
         style.text(surface, 3, 40, text);
-        const std::vector<uint16_t> whole = Snapshot();
+        const std::vector<uint16_t> whole = SurfaceSnapshot();
         ResetTestSurface();
         int x = 3;
         for (const char* p = text; *p != '\0'; ++p) {
@@ -344,7 +299,7 @@ TEST(FontText, EachStyleStepsByItsOwnAdvance) {
                                             static_cast<uint8_t>(*p));
             x += style.scale * advance + style.extra;
         }
-        EXPECT_TRUE(whole == Snapshot());
+        EXPECT_TRUE(whole == SurfaceSnapshot());
         EXPECT_GT(CountPixelsNot(kWhite), 0);
     }
 }
@@ -353,32 +308,21 @@ TEST(FontText, CentringSubtractsHalfTheWidthAndHalfTheHeight) {
     // "Hi" is 9 wide: H in columns 0..5, i in column 7, rows 1..9.
     ResetTestSurface();
     DrawTextCentred(surface, 100, 50, "Hi");  // left 100 - 4, top 50 - 6
-    InkBox box = FindInk();
-    EXPECT_EQ(box.x1, 96);
-    EXPECT_EQ(box.x2, 103);
-    EXPECT_EQ(box.y1, 45);
-    EXPECT_EQ(box.y2, 53);
+    EXPECT_EQ(FindInk(), (InkBox{96, 45, 103, 53}));
 
     // Bold centres on 9 + 2 = 11: left 100 - 5; the i sits at 95 + 7 + 1.
     ResetTestSurface();
     DrawTextBoldCentred(surface, 100, 50, "Hi");
-    box = FindInk();
-    EXPECT_EQ(box.x1, 95);
-    EXPECT_EQ(box.x2, 104);
-    EXPECT_EQ(box.y1, 45);
-    const std::vector<uint16_t> centred = Snapshot();
+    EXPECT_EQ(FindInk(), (InkBox{95, 45, 104, 53}));
+    const std::vector<uint16_t> centred = SurfaceSnapshot();
     ResetTestSurface();
     DrawTextBold(surface, 95, 44, "Hi");
-    EXPECT_TRUE(centred == Snapshot());
+    EXPECT_TRUE(centred == SurfaceSnapshot());
 
     // Large centres on 18 x 24: left 100 - 9, top 50 - 12.
     ResetTestSurface();
     DrawTextLargeCentred(surface, 100, 50, "Hi");
-    box = FindInk();
-    EXPECT_EQ(box.x1, 91);
-    EXPECT_EQ(box.x2, 91 + 14 + 1);
-    EXPECT_EQ(box.y1, 38 + 2);
-    EXPECT_EQ(box.y2, 38 + 19);
+    EXPECT_EQ(FindInk(), (InkBox{91, 38 + 2, 91 + 14 + 1, 38 + 19}));
 }
 
 TEST(FontText, LongLinesClipAtTheRightEdge) {
@@ -390,7 +334,6 @@ TEST(FontText, LongLinesClipAtTheRightEdge) {
     EXPECT_EQ(box.y2, 9);     // nothing wrapped onto later rows
 }
 
-// ---------------------------------------------------------------------------
 // A sheet of the whole character set for a person to look at.
 
 TEST(FontSheet, RendersEveryCodeInEachStyle) {

@@ -2,24 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <vector>
 
 #include "platform/host_files.h"
 #include "support/test_surface.h"
 
 namespace {
-
-std::vector<uint8_t> ReadFile(const char* path) {
-    std::vector<uint8_t> bytes;
-    FILE* f = std::fopen(path, "rb");
-    if (f == nullptr) return bytes;
-    uint8_t block[4096];
-    size_t n;
-    while ((n = std::fread(block, 1, sizeof block, f)) > 0) bytes.insert(bytes.end(), block, block + n);
-    std::fclose(f);
-    return bytes;
-}
 
 // The skin that ships is exactly what the generator draws today: change the
 // artwork, then run make_skin to bring the file up to date.
@@ -29,7 +19,8 @@ TEST(SkinArt, ShippedSkinMatchesTheGenerator) {
     std::vector<uint8_t> drawn(kSkinArtWidth * kSkinArtHeight * 3);
     ReadSkinArt(surface, drawn.data());
 
-    const std::vector<uint8_t> file = ReadFile(KN_ASSET_DIR "/device/tovu/skin1.png");
+    std::ifstream in(KN_ASSET_DIR "/device/tovu/skin1.png", std::ios::binary);
+    const std::vector<uint8_t> file{std::istreambuf_iterator<char>(in), {}};
     ASSERT_FALSE(file.empty()) << "no skin file in the assets";
     DecodedImage shipped;
     ASSERT_TRUE(DecodeImageMemory(file.data(), file.size(), &shipped));
@@ -64,7 +55,8 @@ TEST(SkinArt, EveryHighlightedItemDiffersFromItsPlainItem) {
         int differing = 0;
         for (int y = 0; y < it.h; ++y)
             for (int x = 0; x < it.w; ++x)
-                differing += PixelAt(it.x + x, it.y + y) != PixelAt(it.x + it.dx + x, it.y + it.dy + y);
+                differing +=
+                    PixelAt(it.x + x, it.y + y) != PixelAt(it.x + it.dx + x, it.y + it.dy + y);
         EXPECT_GT(differing, it.w * it.h / 2) << it.x << "," << it.y;
     }
 }

@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 #include "animation/stage.h"
 #include "drawing/colour.h"
 #include "drawing/drawing.h"
 #include "platform/headless.h"
 #include "platform/host_files.h"
+#include "raster/panels.h"
 #include "screens/screen_state.h"
 #include "shell/main_loop.h"
 #include "support/test_surface.h"
@@ -70,21 +72,16 @@ TEST_F(StartUp, ShowsTheSplashAndBuildsEveryObject) {
     EXPECT_EQ(next_new_slot, 1);
     EXPECT_EQ(selected_shape, 0);
     EXPECT_EQ(selected_vertex, 0);
-    EXPECT_EQ(current_colour.alpha, 255);
-    EXPECT_EQ(current_colour.red + current_colour.green + current_colour.blue, 0);
-    EXPECT_EQ(current_colour.word, 0);
+    EXPECT_EQ(std::memcmp(&current_colour, &kOpaqueBlack, sizeof current_colour), 0);
     EXPECT_EQ(std::memcmp(&ui.stroke_colour, &current_colour, sizeof current_colour), 0);
     EXPECT_EQ(alpha_value, 255);
     EXPECT_STREQ(directory, "\\");
     EXPECT_EQ(ui.canvas_mode, kCanvasPolyline);
 
     // Drawing (0, 0) at the screen's centre, a tenth of a pixel per unit.
-    EXPECT_EQ(view_transform.a, 1638);
-    EXPECT_EQ(view_transform.d, 1638);
-    EXPECT_EQ(view_transform.b, 0);
-    EXPECT_EQ(view_transform.c, 0);
-    EXPECT_EQ(view_transform.tx, 120);
-    EXPECT_EQ(view_transform.ty, 160);
+    const Transform& t = view_transform;
+    EXPECT_EQ((std::vector<int32_t>{t.a, t.b, t.c, t.d, t.tx, t.ty}),
+              (std::vector<int32_t>{1638, 0, 0, 1638, 120, 160}));
     const Point32 origin = MapPoint(inverse_view_transform, 120, 160);
     EXPECT_EQ(origin.x, 0);
     EXPECT_EQ(origin.y, 0);

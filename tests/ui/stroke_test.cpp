@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 #include "support/test_surface.h"
 #include "ui/ui_loop.h"
@@ -21,9 +24,6 @@ void ExpectPoints(std::initializer_list<Vertex> points) {
     }
 }
 
-// ---------------------------------------------------------------------------
-// Thinning
-// ---------------------------------------------------------------------------
 TEST(StrokeCapture, StraightRunMovesTheLiveEndAndABendAddsAPoint) {
     BeginStroke(ui, 10, 10);
     AddStrokePoint(ui, 20, 10);
@@ -69,23 +69,16 @@ TEST(StrokeCapture, AFullStrokeDropsNewCornersButKeepsMovingItsLiveEnd) {
     EXPECT_EQ(ui.stroke[511].x, before.x);
 }
 
-TEST(StrokeCapture, FarApartPointsCountAsABendWithoutOverflow) {
-    const int32_t e = CollinearityError(V(-32768, -32768), V(32767, -32767), V(32767, 32767));
-    EXPECT_EQ(e, INT32_MAX);
+TEST(StrokeCapture, CollinearityOfFarApartPointsDoesNotOverflow) {
+    EXPECT_EQ(CollinearityError(V(-32768, -32768), V(32767, -32767), V(32767, 32767)), INT32_MAX);
 }
 
 TEST(StrokeCapture, ApproxDistanceEstimatesLengths) {
-    EXPECT_EQ(ApproxDistance(3, 4), 5);
-    EXPECT_EQ(ApproxDistance(-4, 3), 5);
-    EXPECT_EQ(ApproxDistance(10, 0), 9);
-    EXPECT_EQ(ApproxDistance(0, -10), 9);
-    EXPECT_EQ(ApproxDistance(100, 100), 135);
-    EXPECT_EQ(ApproxDistance(0, 0), 0);
+    const int rows[][3] = {{3, 4, 5},  {-4, 3, 5},      {10, 0, 9},
+                           {0, -10, 9}, {100, 100, 135}, {0, 0, 0}};
+    for (const auto& r : rows) EXPECT_EQ(ApproxDistance(r[0], r[1]), r[2]) << r[0] << "," << r[1];
 }
 
-// ---------------------------------------------------------------------------
-// Preview
-// ---------------------------------------------------------------------------
 class StrokePreview : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -106,63 +99,37 @@ class StrokePreview : public ::testing::Test {
 
 constexpr uint16_t kRed = 0xF800;
 
-TEST_F(StrokePreview, PolylineFollowsThePoints) {
-    ui.canvas_mode = kCanvasPolyline;
-    Press(20, 20);
-    Drag(60, 20);
-    Drag(60, 80);
-    DrawStrokePreview(ui);
-    EXPECT_EQ(PixelAt(40, 20), kRed);
-    EXPECT_EQ(PixelAt(60, 50), kRed);
-    EXPECT_EQ(PixelAt(40, 50), 0xFFFF);  // not closed, not filled
-}
-
-TEST_F(StrokePreview, FilledModeClosesAndFillsThePolygon) {
-    ui.canvas_mode = kCanvasFilled;
-    Press(20, 20);
-    Drag(100, 20);
-    Drag(100, 100);
-    Drag(20, 100);
-    DrawStrokePreview(ui);
-    EXPECT_EQ(PixelAt(60, 60), kRed);
-    EXPECT_EQ(PixelAt(150, 60), 0xFFFF);
-}
-
-TEST_F(StrokePreview, ShapesFromThePressPointToTheCurrentPoint) {
-    ui.canvas_mode = kCanvasLine;
-    Press(10, 10);
-    Drag(50, 10);
-    DrawStrokePreview(ui);
-    EXPECT_EQ(PixelAt(30, 10), kRed);
-
-    ResetTestSurface(0xFFFF);
-    ui.canvas_mode = kCanvasRectangle;
-    Press(100, 100);
-    Drag(60, 140);  // corners in either order
-    DrawStrokePreview(ui);
-    EXPECT_EQ(PixelAt(80, 100), kRed);
-    EXPECT_EQ(PixelAt(80, 140), kRed);
-    EXPECT_EQ(PixelAt(60, 120), kRed);
-    EXPECT_EQ(PixelAt(80, 120), 0xFFFF);
-
-    ResetTestSurface(0xFFFF);
-    ui.canvas_mode = kCanvasCircle;
-    Press(120, 160);
-    Drag(120, 180);  // radius ApproxDistance(0, -20) = 19
-    DrawStrokePreview(ui);
-    EXPECT_EQ(PixelAt(120, 179), kRed);
-    EXPECT_EQ(PixelAt(101, 160), kRed);
-    EXPECT_EQ(PixelAt(120, 160), 0xFFFF);
-
-    ResetTestSurface(0xFFFF);
-    ui.canvas_mode = kCanvasEllipse;
-    Press(120, 160);
-    Drag(150, 150);  // radii 30 and 10
-    DrawStrokePreview(ui);
-    EXPECT_EQ(PixelAt(150, 160), kRed);
-    EXPECT_EQ(PixelAt(90, 160), kRed);
-    EXPECT_EQ(PixelAt(120, 150), kRed);
-    EXPECT_EQ(PixelAt(120, 170), kRed);
+TEST_F(StrokePreview, EachCanvasModeDrawsItsShape) {
+    struct Row {
+        int16_t mode;
+        std::vector<std::pair<int, int>> points;  // the press, then the drags
+        std::vector<std::pair<int, int>> red;
+        std::pair<int, int> white;
+    };
+    const Row rows[] = {
+        // Neither closed nor filled.
+        {kCanvasPolyline, {{20, 20}, {60, 20}, {60, 80}}, {{40, 20}, {60, 50}}, {40, 50}},
+        {kCanvasFilled, {{20, 20}, {100, 20}, {100, 100}, {20, 100}}, {{60, 60}}, {150, 60}},
+        // The other modes go from the press point to the current point.
+        {kCanvasLine, {{10, 10}, {50, 10}}, {{30, 10}}, {30, 11}},
+        // Corners in either order.
+        {kCanvasRectangle, {{100, 100}, {60, 140}}, {{80, 100}, {80, 140}, {60, 120}}, {80, 120}},
+        // Radius ApproxDistance(0, -20) = 19.
+        {kCanvasCircle, {{120, 160}, {120, 180}}, {{120, 179}, {101, 160}}, {120, 160}},
+        // Radii 30 and 10.
+        {kCanvasEllipse, {{120, 160}, {150, 150}}, {{150, 160}, {90, 160}, {120, 150}, {120, 170}},
+         {120, 160}},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(testing::Message() << "mode " << r.mode);
+        ResetTestSurface(0xFFFF);
+        ui.canvas_mode = r.mode;
+        Press(r.points[0].first, r.points[0].second);
+        for (size_t i = 1; i < r.points.size(); ++i) Drag(r.points[i].first, r.points[i].second);
+        DrawStrokePreview(ui);
+        for (const auto& [x, y] : r.red) EXPECT_EQ(PixelAt(x, y), kRed) << x << "," << y;
+        EXPECT_EQ(PixelAt(r.white.first, r.white.second), 0xFFFF);
+    }
 }
 
 TEST_F(StrokePreview, TranslucentColourBlendsAndOtherModesDrawNothing) {

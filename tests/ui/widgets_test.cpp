@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <vector>
 
 #include "support/test_surface.h"
 #include "ui/ui_loop.h"
+#include "widget_records.h"
 
 namespace {
 
@@ -32,72 +34,60 @@ class SkinCopies : public ::testing::Test {
     SkinPicture* skin_ = nullptr;
 };
 
-WidgetRecord Record(uint8_t type, int x1, int y1, int x2, int y2, intptr_t a, intptr_t b,
-                    intptr_t c, intptr_t d, int32_t* bound = nullptr, int32_t count = 0) {
-    return {type, 1, static_cast<uint16_t>(x1), static_cast<uint16_t>(y1),
-            static_cast<uint16_t>(x2), static_cast<uint16_t>(y2), a, b, c, d, bound, count, 0};
-}
+// One widget drawn on black: each probe is a screen pixel and the skin pixel
+// it must show, or {-1, -1} for black.
+struct SkinRow {
+    WidgetRecord w;
+    int32_t value;
+    uint8_t pressed;
+    std::vector<std::array<int, 4>> probes;
+};
 
-TEST_F(SkinCopies, ImageButtonShowsItsPressedImageWhilePressed) {
-    WidgetRecord w = Record(kImageButton, 100, 100, 110, 105, 2, 3, 20, 30);
-    DrawWidget(w, skin_);
-    EXPECT_EQ(PixelAt(100, 100), SkinAt(2, 3));
-    EXPECT_EQ(PixelAt(109, 104), SkinAt(11, 7));
-    EXPECT_EQ(PixelAt(110, 104), 0);  // (x2 - x1) x (y2 - y1) pixels
-    EXPECT_EQ(PixelAt(109, 105), 0);
-    w.pressed = 1;
-    DrawWidget(w, skin_);
-    EXPECT_EQ(PixelAt(100, 100), SkinAt(20, 30));
-}
-
-TEST_F(SkinCopies, ListStripAddsTheCurrentItemFromTheRowBelow) {
-    int32_t v = 1;
-    WidgetRecord w = Record(kListStripHorizontal, 20, 0, 50, 20, 0, 10, 15, 20, &v);
-    DrawWidget(w, skin_);
-    EXPECT_EQ(PixelAt(20, 0), SkinAt(0, 10));   // plain item 0
-    EXPECT_EQ(PixelAt(35, 0), SkinAt(15, 30));  // item 1 highlighted, from the row below
-    EXPECT_EQ(PixelAt(49, 19), SkinAt(29, 49));
-}
-
-TEST_F(SkinCopies, VerticalStripHighlightsFromTheColumnToTheRight) {
-    int32_t v = 2;
-    WidgetRecord w = Record(kListStripVertical, 200, 0, 210, 40, 4, 0, 10, 10, &v);
-    DrawWidget(w, skin_);
-    EXPECT_EQ(PixelAt(200, 0), SkinAt(4, 0));
-    EXPECT_EQ(PixelAt(200, 20), SkinAt(14, 20));
-    EXPECT_EQ(PixelAt(209, 29), SkinAt(23, 29));
-    EXPECT_EQ(PixelAt(200, 30), SkinAt(4, 30));
-}
-
-TEST_F(SkinCopies, ButtonStripHighlightsOnlyWhilePressed) {
-    int32_t v = 1;
-    WidgetRecord w = Record(kButtonStripHorizontal, 20, 0, 50, 20, 0, 10, 15, 20, &v);
-    DrawWidget(w, skin_);
-    EXPECT_EQ(PixelAt(35, 0), SkinAt(15, 10));
-    w.pressed = 1;
-    DrawWidget(w, skin_);
-    EXPECT_EQ(PixelAt(35, 0), SkinAt(15, 30));
-}
-
-TEST_F(SkinCopies, ChooserShowsOnlyItsCurrentItemHighlighted) {
-    int32_t v = 2;
-    WidgetRecord w = Record(kChooserVertical, 220, 0, 240, 20, 0, 0, 20, 10, &v, 5);
-    DrawWidget(w, skin_);
-    EXPECT_EQ(PixelAt(220, 0), SkinAt(20, 20));
-    EXPECT_EQ(PixelAt(239, 9), SkinAt(39, 29));
-    EXPECT_EQ(PixelAt(220, 10), 0);  // one item only
-    WidgetRecord h = Record(kChooserHorizontal, 0, 100, 10, 110, 0, 0, 10, 10, &v, 5);
-    DrawWidget(h, skin_);
-    EXPECT_EQ(PixelAt(0, 100), SkinAt(20, 10));
+TEST_F(SkinCopies, WidgetsCopyTheirItemsAndHighlightsFromTheSkin) {
+    int32_t v = 0;
+    const SkinRow rows[] = {
+        // (x2 - x1) x (y2 - y1) pixels of the image, the pressed image while pressed.
+        {Record(kImageButton, 1, 100, 100, 110, 105, 2, 3, 20, 30), 0, 0,
+         {{100, 100, 2, 3}, {109, 104, 11, 7}, {110, 104, -1, -1}, {109, 105, -1, -1}}},
+        {Record(kImageButton, 1, 100, 100, 110, 105, 2, 3, 20, 30), 0, 1, {{100, 100, 20, 30}}},
+        // A list strip adds its current item from the row below, or the column to the right.
+        {Record(kListStripHorizontal, 1, 20, 0, 50, 20, 0, 10, 15, 20, &v), 1, 0,
+         {{20, 0, 0, 10}, {35, 0, 15, 30}, {49, 19, 29, 49}}},
+        {Record(kListStripVertical, 1, 200, 0, 210, 40, 4, 0, 10, 10, &v), 2, 0,
+         {{200, 0, 4, 0}, {200, 20, 14, 20}, {209, 29, 23, 29}, {200, 30, 4, 30}}},
+        // A button strip highlights only while pressed.
+        {Record(kButtonStripHorizontal, 1, 20, 0, 50, 20, 0, 10, 15, 20, &v), 1, 0,
+         {{35, 0, 15, 10}}},
+        {Record(kButtonStripHorizontal, 1, 20, 0, 50, 20, 0, 10, 15, 20, &v), 1, 1,
+         {{35, 0, 15, 30}}},
+        // A chooser shows only its current item, highlighted.
+        {Record(kChooserVertical, 1, 220, 0, 240, 20, 0, 0, 20, 10, &v, 5), 2, 0,
+         {{220, 0, 20, 20}, {239, 9, 39, 29}, {220, 10, -1, -1}}},
+        {Record(kChooserHorizontal, 1, 0, 100, 10, 110, 0, 0, 10, 10, &v, 5), 2, 0,
+         {{0, 100, 20, 10}}},
+    };
+    for (const SkinRow& r : rows) {
+        SCOPED_TRACE(testing::Message() << "type " << int(r.w.type) << ", pressed "
+                                        << int(r.pressed));
+        ResetTestSurface(0x0000);
+        WidgetRecord w = r.w;
+        w.pressed = r.pressed;
+        v = r.value;
+        DrawWidget(w, skin_);
+        for (const auto& p : r.probes) {
+            const uint16_t expected = p[2] < 0 ? 0 : SkinAt(p[2], p[3]);
+            EXPECT_EQ(PixelAt(p[0], p[1]), expected) << p[0] << "," << p[1];
+        }
+    }
 }
 
 TEST_F(SkinCopies, ItemIndicesOutsideThePictureDrawNothing) {
     int32_t v = 40;
-    WidgetRecord w = Record(kChooserVertical, 0, 0, 20, 20, 0, 0, 20, 20, &v, 5);
+    WidgetRecord w = Record(kChooserVertical, 1, 0, 0, 20, 20, 0, 0, 20, 20, &v, 5);
     DrawWidget(w, skin_);
     v = -1;
     DrawWidget(w, skin_);
-    WidgetRecord strip = Record(kListStripHorizontal, 0, 100, 60, 120, 0, 0, 20, 20, &v);
+    WidgetRecord strip = Record(kListStripHorizontal, 1, 0, 100, 60, 120, 0, 0, 20, 20, &v);
     v = 1 << 30;
     DrawWidget(strip, skin_);
     EXPECT_EQ(PixelAt(0, 0), 0);
@@ -113,21 +103,21 @@ TEST(WidgetDrawing, WithoutASkinImagesDrawNothingAndFacesStillDraw) {
     ResetTestSurface(0x1111);
     int32_t v = 0;
     WidgetRecord image[] = {
-        Record(kImageButton, 0, 0, 20, 20, 0, 0, 0, 0),
-        Record(kListStripVertical, 20, 0, 40, 100, 0, 0, 20, 20, &v),
-        Record(kButtonStripHorizontal, 40, 0, 80, 20, 0, 0, 20, 20, &v),
-        Record(kChooserHorizontal, 80, 0, 100, 20, 0, 0, 20, 20, &v, 3),
-        Record(kHitArea, 0, 0, 239, 319, 0, 0, 0, 0),
+        Record(kImageButton, 1, 0, 0, 20, 20),
+        Record(kListStripVertical, 1, 20, 0, 40, 100, 0, 0, 20, 20, &v),
+        Record(kButtonStripHorizontal, 1, 40, 0, 80, 20, 0, 0, 20, 20, &v),
+        Record(kChooserHorizontal, 1, 80, 0, 100, 20, 0, 0, 20, 20, &v, 3),
+        Area(1, 0, 0, 239, 319),
     };
     image[2].pressed = 1;
     for (const WidgetRecord& w : image) DrawWidget(w, nullptr);
     EXPECT_EQ(CountPixelsNot(0x1111), 0);
     faces = 0;
-    DrawWidget(Record(kCustomWidget, 0, 0, 9, 9, WidgetParam(Face), 0, 0, 0), nullptr);
-    DrawWidget(Record(kCellGrid, 0, 0, 9, 9, WidgetParam(&v), 1, 1, WidgetParam(GridFace)),
+    DrawWidget(Record(kCustomWidget, 1, 0, 0, 9, 9, WidgetParam(Face)), nullptr);
+    DrawWidget(Record(kCellGrid, 1, 0, 0, 9, 9, WidgetParam(&v), 1, 1, WidgetParam(GridFace)),
                nullptr);
-    DrawWidget(Record(kCustomWidget, 0, 0, 9, 9, 0, 0, 0, 0), nullptr);  // null face
-    DrawWidget(Record(kCellGrid, 0, 0, 9, 9, WidgetParam(&v), 1, 1, 0), nullptr);
+    DrawWidget(Record(kCustomWidget, 1, 0, 0, 9, 9), nullptr);  // null face
+    DrawWidget(Record(kCellGrid, 1, 0, 0, 9, 9, WidgetParam(&v), 1, 1), nullptr);
     EXPECT_EQ(faces, 11);
 }
 
@@ -135,13 +125,12 @@ TEST(WidgetDrawing, TableDrawsActivePagesInPlace) {
     ResetTestSurface(0x1111);
     int32_t selector = 1;
     faces = 0;
-    WidgetRecord inner[] = {Record(kCustomWidget, 0, 0, 1, 1, WidgetParam(Face), 0, 0, 0),
-                            Record(kEnd, 0, 0, 0, 0, 0, 0, 0, 0)};
+    WidgetRecord inner[] = {Record(kCustomWidget, 1, 0, 0, 1, 1, WidgetParam(Face)), End()};
     WidgetRecord table[] = {
-        Record(kPage, 0, 0, 0, 0, WidgetParam(&selector), 1, WidgetParam(inner), 0),
-        Record(kPage, 0, 0, 0, 0, WidgetParam(&selector), 2, WidgetParam(inner), 0),
-        Record(kEnd, 0, 0, 0, 0, 0, 0, 0, 0),
-        Record(kCustomWidget, 0, 0, 1, 1, WidgetParam(Face), 0, 0, 0),  // after End: never drawn
+        PageOf(&selector, 1, inner),
+        PageOf(&selector, 2, inner),
+        End(),
+        Record(kCustomWidget, 1, 0, 0, 1, 1, WidgetParam(Face)),  // after End: never drawn
     };
     DrawTable(ui, table);
     EXPECT_EQ(faces, 1);
@@ -151,30 +140,24 @@ TEST(WidgetDrawing, TableDrawsActivePagesInPlace) {
     EXPECT_EQ(CountPixelsNot(0x1111), 0);
 }
 
-// ---------------------------------------------------------------------------
-// Tabs
-// ---------------------------------------------------------------------------
 bool IsGreenTab(uint16_t p) { return p == PackColourWord(0, 200, 0); }
 bool IsYellowTab(uint16_t p) { return p == PackColourWord(200, 200, 0); }
 
-TEST(WidgetDrawing, NumberTabsWithNoTabsDrawOnlyTheirLine) {
+TEST(WidgetDrawing, NumberTabsRunLeftFromTheRightEndWithTheSelectedOneYellow) {
+    int32_t count = 0, selected = 1;
+    const WidgetRecord tabs =
+        Record(kNumberTabs, 1, 30, 300, 239, 319, WidgetParam(&count), WidgetParam(&selected));
+    // No tabs: only the line.
     ResetTestSurface(0xFFFF);
-    int32_t count = 0, selected = 0;
-    DrawWidget(Record(kNumberTabs, 30, 300, 239, 319, WidgetParam(&count), WidgetParam(&selected),
-                      0, 0),
-               nullptr);
+    DrawWidget(tabs, nullptr);
     EXPECT_EQ(CountPixelsNot(0xFFFF), 239 - 30 + 1);
     EXPECT_EQ(PixelAt(30, 309), 0);
     EXPECT_EQ(PixelAt(239, 309), 0);
-}
 
-TEST(WidgetDrawing, NumberTabsRunLeftFromTheRightEndWithTheSelectedOneYellow) {
-    ResetTestSurface(0xFFFF);
-    int32_t count = 3, selected = 1;
-    DrawWidget(Record(kNumberTabs, 30, 300, 239, 319, WidgetParam(&count), WidgetParam(&selected),
-                      0, 0),
-               nullptr);
     // Box k spans x2 - 14 - 14k .. x2 - 14k; sample its fill beside label and bar.
+    count = 3;
+    ResetTestSurface(0xFFFF);
+    DrawWidget(tabs, nullptr);
     EXPECT_TRUE(IsGreenTab(PixelAt(237, 312)));   // tab 0 ("1")
     EXPECT_TRUE(IsYellowTab(PixelAt(213, 312)));  // tab 1, selected
     EXPECT_TRUE(IsGreenTab(PixelAt(208, 312)));   // tab 2
@@ -184,8 +167,7 @@ TEST(WidgetDrawing, NumberTabsRunLeftFromTheRightEndWithTheSelectedOneYellow) {
 TEST(WidgetDrawing, LetterTabsRunDownFromTheTop) {
     ResetTestSurface(0xFFFF);
     int32_t count = 2, selected = 0;
-    DrawWidget(Record(kLetterTabs, 0, 20, 19, 300, WidgetParam(&count), WidgetParam(&selected), 0,
-                      0),
+    DrawWidget(Record(kLetterTabs, 1, 0, 20, 19, 300, WidgetParam(&count), WidgetParam(&selected)),
                nullptr);
     EXPECT_TRUE(IsYellowTab(PixelAt(3, 30)));  // tab 0 ("A"), selected
     EXPECT_TRUE(IsGreenTab(PixelAt(16, 42)));  // tab 1 ("B")
