@@ -2,6 +2,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <array>
 #include <initializer_list>
 #include <vector>
 
@@ -18,6 +19,10 @@ struct OwnedDrawing {
 
 constexpr Transform kIdentity = {16384, 0, 0, 16384, 0, 0};
 constexpr Transform kEditorView = {1638, 0, 0, 1638, 120, 160};
+
+inline const ColourRecord kRed = MakeColour(255, 0, 0, 255);
+inline const ColourRecord kBlue = MakeColour(0, 0, 255, 255);
+inline const ColourRecord kHalfBlue = MakeColour(0, 0, 255, 128);
 
 struct XY {
     int16_t x, y;
@@ -50,3 +55,7 @@ inline std::vector<std::pair<int, int>> XYsOf(const Drawing& d, uint16_t shape) 
         out.emplace_back(d.vertices[s.first + i].x, d.vertices[s.first + i].y);
     return out;
 }
+
+// min_x, min_y, max_x, max_y, comparable in one expectation.
+using Box = std::array<int32_t, 4>;
+inline Box BoxOf(const Bounds& b) { return Box{b.min_x, b.min_y, b.max_x, b.max_y}; }

@@ -72,6 +72,13 @@ void ModelInsertVertex(Model& m, size_t shape, size_t v) {
     }
 }
 
+void ModelTranslate(ModelShape& s, int16_t dx, int16_t dy) {
+    for (Vertex& p : s.v) {
+        p.x = static_cast<int16_t>(p.x + dx);
+        p.y = static_cast<int16_t>(p.y + dy);
+    }
+}
+
 void ModelToggleCurve(std::vector<Vertex>& s, size_t v) {
     if (v == 0 || v + 1 >= s.size()) return;
     switch (s[v].type) {
@@ -137,17 +144,15 @@ TEST(DrawingEditingSequence, RandomEditsKeepTheInvariantsAndMatchTheModel) {
                 }
                 break;
             case 3: {
-                const int16_t x1 = static_cast<int16_t>(pick(200));
-                const int16_t y1 = static_cast<int16_t>(pick(200));
-                const int16_t x2 = static_cast<int16_t>(pick(200));
-                const int16_t y2 = static_cast<int16_t>(pick(200));
+                auto coordinate = [&] { return static_cast<int16_t>(pick(200)); };
+                const int16_t x1 = coordinate(), y1 = coordinate();
+                const int16_t x2 = coordinate(), y2 = coordinate();
                 const bool fits = shapes < 512 && ModelVertices(m) + 4 <= 2048;
                 EXPECT_EQ(AddRectangle(d, kIdentity, x1, y1, x2, y2, colours[0]), fits);
                 if (fits)
-                    m.push_back(ModelShape{{Vertex{x1, y1, 0, 0}, Vertex{x2, y1, 0, 0},
-                                            Vertex{x2, y2, 0, 0}, Vertex{x1, y2, 0, 0}},
-                                           kShapeFilled,
-                                           colours[0]});
+                    m.push_back(ModelShape{
+                        {{x1, y1, 0, 0}, {x2, y1, 0, 0}, {x2, y2, 0, 0}, {x1, y2, 0, 0}},
+                        kShapeFilled, colours[0]});
                 break;
             }
             case 4: {
@@ -155,12 +160,8 @@ TEST(DrawingEditingSequence, RandomEditsKeepTheInvariantsAndMatchTheModel) {
                     valid && shapes < 512 && ModelVertices(m) + m[si].v.size() <= 2048;
                 EXPECT_EQ(DuplicateShape(d, si), fits);
                 if (fits) {
-                    ModelShape copy = m[si];
-                    for (Vertex& p : copy.v) {
-                        p.x = static_cast<int16_t>(p.x + 10);
-                        p.y = static_cast<int16_t>(p.y + 10);
-                    }
-                    m.push_back(copy);
+                    m.push_back(m[si]);
+                    ModelTranslate(m.back(), 10, 10);
                 }
                 break;
             }
@@ -169,16 +170,13 @@ TEST(DrawingEditingSequence, RandomEditsKeepTheInvariantsAndMatchTheModel) {
                 if (valid) m.erase(m.begin() + si);
                 break;
             case 6:
-                SwapWithNext(d, si);
+            case 8:  // both exchange the shape with the next one
+                (op == 6 ? SwapWithNext : MoveShapeForward)(d, si);
                 if (si + 1u < shapes) std::swap(m[si], m[si + 1]);
                 break;
             case 7:
                 MoveShapeBack(d, si);
                 if (valid && si > 0) std::swap(m[si - 1], m[si]);
-                break;
-            case 8:
-                MoveShapeForward(d, si);
-                if (si + 1u < shapes) std::swap(m[si], m[si + 1]);
                 break;
             case 9:
                 ToggleFill(d, si);
@@ -189,10 +187,7 @@ TEST(DrawingEditingSequence, RandomEditsKeepTheInvariantsAndMatchTheModel) {
                     const int16_t dx = static_cast<int16_t>(pick(41) - 20);
                     const int16_t dy = static_cast<int16_t>(pick(41) - 20);
                     TranslateShape(d.shapes[si], d.vertices, dx, dy);
-                    for (Vertex& p : m[si].v) {
-                        p.x = static_cast<int16_t>(p.x + dx);
-                        p.y = static_cast<int16_t>(p.y + dy);
-                    }
+                    ModelTranslate(m[si], dx, dy);
                 }
                 break;
             case 11:
