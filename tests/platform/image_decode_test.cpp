@@ -3,49 +3,45 @@
 #include <gtest/gtest.h>
 #include <png.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "platform/host_files.h"
+#include "platform/test_files.h"
 
 namespace {
 
 // A PNG to write: samples are given per pixel in the file's own channel
 // layout, at the file's bit depth.
 struct PngPlan {
-    int width;
-    int height;
-    int colour_type;
-    int bit_depth;
-    bool interlaced;
+    int width, height, colour_type, bit_depth;
     std::vector<uint16_t> samples;       // width * height * channels values
+    bool interlaced = false;
     std::vector<png_color> palette;      // palette images
     std::vector<uint8_t> palette_alpha;  // tRNS for palette images
-    bool grey_or_rgb_transparent;        // tRNS marking sample value 0 transparent
+    bool zero_transparent = false;       // tRNS marking grey or RGB sample value 0 transparent
 };
 
-int Channels(int colour_type) {
-    switch (colour_type) {
-        case PNG_COLOR_TYPE_GRAY: return 1;
-        case PNG_COLOR_TYPE_GRAY_ALPHA: return 2;
-        case PNG_COLOR_TYPE_PALETTE: return 1;
-        case PNG_COLOR_TYPE_RGB: return 3;
-        default: return 4;
-    }
+PngPlan Plan(int width, int height, int colour_type, int bit_depth, std::vector<uint16_t> samples = {}) {
+    PngPlan plan;
+    plan.width = width;
+    plan.height = height;
+    plan.colour_type = colour_type;
+    plan.bit_depth = bit_depth;
+    plan.samples = std::move(samples);
+    return plan;
 }
 
 void AppendBytes(png_structp png, png_bytep data, png_size_t length) {
-    auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
-    out->insert(out->end(), data, data + length);
+    auto* out = static_cast<std::string*>(png_get_io_ptr(png));
+    out->append(reinterpret_cast<const char*>(data), length);
 }
 void NoFlush(png_structp) {}
 
-std::vector<uint8_t> EncodePng(const PngPlan& plan) {
-    std::vector<uint8_t> bytes;
+std::string EncodePng(const PngPlan& plan) {
+    std::string bytes;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     if (setjmp(png_jmpbuf(png))) {
@@ -62,7 +58,7 @@ std::vector<uint8_t> EncodePng(const PngPlan& plan) {
     if (!plan.palette_alpha.empty())
         png_set_tRNS(png, info, plan.palette_alpha.data(), static_cast<int>(plan.palette_alpha.size()),
                      nullptr);
-    if (plan.grey_or_rgb_transparent) {
+    if (plan.zero_transparent) {
         png_color_16 transparent = {};
         png_set_tRNS(png, info, nullptr, 0, &transparent);
     }
@@ -70,17 +66,14 @@ std::vector<uint8_t> EncodePng(const PngPlan& plan) {
     if (plan.bit_depth < 8) png_set_packing(png);
     if (plan.bit_depth == 16) png_set_swap(png);  // rows below hold native 16-bit values
 
-    int channels = Channels(plan.colour_type);
-    int sample_bytes = plan.bit_depth == 16 ? 2 : 1;
-    size_t row_bytes = static_cast<size_t>(plan.width) * channels * sample_bytes;
+    const int sample_bytes = plan.bit_depth == 16 ? 2 : 1;
+    const size_t row_bytes = static_cast<size_t>(plan.width) * png_get_channels(png, info) * sample_bytes;
     std::vector<uint8_t> image(row_bytes * plan.height);
     for (size_t i = 0; i < plan.samples.size(); ++i) {
-        if (sample_bytes == 2) {
-            uint16_t v = plan.samples[i];
-            std::memcpy(&image[i * 2], &v, 2);
-        } else {
+        if (sample_bytes == 2)
+            std::memcpy(&image[i * 2], &plan.samples[i], 2);
+        else
             image[i] = static_cast<uint8_t>(plan.samples[i]);
-        }
     }
     std::vector<png_bytep> rows(plan.height);
     for (int y = 0; y < plan.height; ++y) rows[y] = image.data() + row_bytes * y;
@@ -90,40 +83,39 @@ std::vector<uint8_t> EncodePng(const PngPlan& plan) {
     return bytes;
 }
 
-struct Rgb {
-    uint8_t r, g, b;
+// The decoded picture: its size and its red, green and blue bytes.
+struct Decoded {
+    bool ok = false;
+    int width = 0, height = 0;
+    std::vector<uint8_t> rgb;
 };
 
-// Decodes and compares every pixel with the expected colours.
-void ExpectDecodesTo(const std::vector<uint8_t>& bytes, int width, int height,
-                     const std::vector<Rgb>& expected, const char* what) {
+Decoded Decode(const std::string& bytes) {
+    Decoded d;
     DecodedImage image;
-    ASSERT_TRUE(DecodeImageMemory(bytes.data(), bytes.size(), &image)) << what;
-    ASSERT_EQ(image.width, width) << what;
-    ASSERT_EQ(image.height, height) << what;
-    for (int i = 0; i < width * height; ++i) {
-        EXPECT_EQ(image.rgb[i * 3 + 0], expected[i].r) << what << " pixel " << i;
-        EXPECT_EQ(image.rgb[i * 3 + 1], expected[i].g) << what << " pixel " << i;
-        EXPECT_EQ(image.rgb[i * 3 + 2], expected[i].b) << what << " pixel " << i;
-    }
+    d.ok = DecodeImageMemory(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &image);
+    if (!d.ok) return d;
+    d.width = image.width;
+    d.height = image.height;
+    d.rgb.assign(image.rgb, image.rgb + image.width * image.height * 3);
     FreeDecodedImage(&image);
     EXPECT_EQ(image.rgb, nullptr);
+    return d;
 }
 
-bool Decodes(const std::vector<uint8_t>& bytes) {
-    DecodedImage image;
-    bool ok = DecodeImageMemory(bytes.data(), bytes.size(), &image);
-    if (ok) FreeDecodedImage(&image);
-    return ok;
+void ExpectDecodesTo(const PngPlan& plan, const std::vector<uint8_t>& rgb, const std::string& what) {
+    const Decoded d = Decode(EncodePng(plan));
+    ASSERT_TRUE(d.ok) << what;
+    EXPECT_EQ(d.width, plan.width) << what;
+    EXPECT_EQ(d.height, plan.height) << what;
+    EXPECT_EQ(d.rgb, rgb) << what;
 }
 
+// 3 x 2 pixels; the last one is (200, 55, 35).
 PngPlan SmallRgb() {
-    PngPlan plan = {3, 2, PNG_COLOR_TYPE_RGB, 8, false, {}, {}, {}, false};
-    for (int i = 0; i < 6; ++i) {
-        plan.samples.push_back(static_cast<uint16_t>(40 * i));
-        plan.samples.push_back(static_cast<uint16_t>(255 - 40 * i));
-        plan.samples.push_back(static_cast<uint16_t>(7 * i));
-    }
+    PngPlan plan = Plan(3, 2, PNG_COLOR_TYPE_RGB, 8);
+    for (int i = 0; i < 6; ++i)
+        plan.samples.insert(plan.samples.end(), {uint16_t(40 * i), uint16_t(255 - 40 * i), uint16_t(7 * i)});
     return plan;
 }
 
@@ -131,160 +123,128 @@ PngPlan SmallRgb() {
 
 TEST(DecodeImage, GreyAtEveryDepthScalesToFullRange) {
     for (int depth : {1, 2, 4, 8, 16}) {
-        int top = (1 << depth) - 1;
-        PngPlan plan = {5, 1, PNG_COLOR_TYPE_GRAY, depth, false, {}, {}, {}, false};
+        const int top = (1 << depth) - 1;
+        PngPlan plan = Plan(5, 1, PNG_COLOR_TYPE_GRAY, depth);
+        std::vector<uint8_t> expected;
         // 0, a third, two thirds, the top value, 0 again: 5 pixels straddle byte edges.
-        const int values[] = {0, top / 3, top * 2 / 3, top, 0};
-        std::vector<Rgb> expected;
-        for (int v : values) {
+        for (int v : {0, top / 3, top * 2 / 3, top, 0}) {
             plan.samples.push_back(static_cast<uint16_t>(v));
             // 16-bit samples keep their high byte; lower depths scale to 0..255.
-            int grey = depth == 16 ? v >> 8 : v * 255 / top;
-            expected.push_back({static_cast<uint8_t>(grey), static_cast<uint8_t>(grey),
-                                static_cast<uint8_t>(grey)});
+            const uint8_t grey = static_cast<uint8_t>(depth == 16 ? v >> 8 : v * 255 / top);
+            expected.insert(expected.end(), {grey, grey, grey});
         }
-        ExpectDecodesTo(EncodePng(plan), 5, 1, expected, ("grey depth " + std::to_string(depth)).c_str());
+        ExpectDecodesTo(plan, expected, "grey depth " + std::to_string(depth));
     }
 }
 
-TEST(DecodeImage, GreyAlphaRgbAndRgbaDropAlphaAndLowBytes) {
+TEST(DecodeImage, AlphaAndTransparencyAreIgnoredAndSixteenBitsKeepTheHighByte) {
     for (int depth : {8, 16}) {
-        int scale = depth == 16 ? 257 : 1;
-        PngPlan grey_alpha = {2, 1, PNG_COLOR_TYPE_GRAY_ALPHA, depth, false,
-                              {static_cast<uint16_t>(10 * scale), 0,
-                               static_cast<uint16_t>(200 * scale), static_cast<uint16_t>(99 * scale)},
-                              {}, {}, false};
-        ExpectDecodesTo(EncodePng(grey_alpha), 2, 1, {{10, 10, 10}, {200, 200, 200}}, "grey+alpha");
-
-        PngPlan rgb = {2, 1, PNG_COLOR_TYPE_RGB, depth, false,
-                       {static_cast<uint16_t>(1 * scale), static_cast<uint16_t>(2 * scale),
-                        static_cast<uint16_t>(3 * scale), static_cast<uint16_t>(250 * scale),
-                        static_cast<uint16_t>(128 * scale), static_cast<uint16_t>(64 * scale)},
-                       {}, {}, false};
-        ExpectDecodesTo(EncodePng(rgb), 2, 1, {{1, 2, 3}, {250, 128, 64}}, "rgb");
-
-        PngPlan rgba = {2, 1, PNG_COLOR_TYPE_RGB_ALPHA, depth, false,
-                        {static_cast<uint16_t>(9 * scale), static_cast<uint16_t>(8 * scale),
-                         static_cast<uint16_t>(7 * scale), 0, static_cast<uint16_t>(90 * scale),
-                         static_cast<uint16_t>(80 * scale), static_cast<uint16_t>(70 * scale),
-                         static_cast<uint16_t>(255 * scale)},
-                        {}, {}, false};
-        ExpectDecodesTo(EncodePng(rgba), 2, 1, {{9, 8, 7}, {90, 80, 70}}, "rgba");
+        auto samples = [depth](std::initializer_list<int> bytes) {
+            std::vector<uint16_t> out;
+            for (int b : bytes) out.push_back(static_cast<uint16_t>(depth == 16 ? b * 257 : b));
+            return out;
+        };
+        const std::string at = " at " + std::to_string(depth) + " bits";
+        ExpectDecodesTo(Plan(2, 1, PNG_COLOR_TYPE_GRAY_ALPHA, depth, samples({10, 0, 200, 99})),
+                        {10, 10, 10, 200, 200, 200}, "grey+alpha" + at);
+        ExpectDecodesTo(Plan(2, 1, PNG_COLOR_TYPE_RGB, depth, samples({1, 2, 3, 250, 128, 64})),
+                        {1, 2, 3, 250, 128, 64}, "rgb" + at);
+        ExpectDecodesTo(Plan(2, 1, PNG_COLOR_TYPE_RGB_ALPHA, depth, samples({9, 8, 7, 0, 90, 80, 70, 255})),
+                        {9, 8, 7, 90, 80, 70}, "rgba" + at);
     }
+
+    PngPlan palette = Plan(2, 1, PNG_COLOR_TYPE_PALETTE, 8, {0, 1});
+    palette.palette = {{10, 20, 30}, {40, 50, 60}};
+    palette.palette_alpha = {0, 128};
+    ExpectDecodesTo(palette, {10, 20, 30, 40, 50, 60}, "palette tRNS");
+
+    PngPlan grey = Plan(2, 1, PNG_COLOR_TYPE_GRAY, 4, {0, 15});
+    grey.zero_transparent = true;
+    ExpectDecodesTo(grey, {0, 0, 0, 255, 255, 255}, "grey tRNS");
+
+    PngPlan rgb = Plan(2, 1, PNG_COLOR_TYPE_RGB, 16, {0, 0, 0, 0x1234, 0x5678, 0x9ABC});
+    rgb.zero_transparent = true;
+    ExpectDecodesTo(rgb, {0, 0, 0, 0x12, 0x56, 0x9A}, "rgb16 tRNS");
 }
 
 TEST(DecodeImage, PaletteAtEveryDepthLooksUpColours) {
     for (int depth : {1, 2, 4, 8}) {
-        int entries = 1 << depth;
-        PngPlan plan = {7, 1, PNG_COLOR_TYPE_PALETTE, depth, false, {}, {}, {}, false};
+        const int entries = 1 << depth;
+        PngPlan plan = Plan(7, 1, PNG_COLOR_TYPE_PALETTE, depth);
         for (int i = 0; i < entries; ++i)
-            plan.palette.push_back({static_cast<png_byte>(i), static_cast<png_byte>(255 - i),
-                                    static_cast<png_byte>(i * 3 % 256)});
-        std::vector<Rgb> expected;
+            plan.palette.push_back({png_byte(i), png_byte(255 - i), png_byte(i * 3 % 256)});
+        std::vector<uint8_t> expected;
         for (int x = 0; x < 7; ++x) {
-            int index = (x * 5) % entries;
+            const int index = (x * 5) % entries;
             plan.samples.push_back(static_cast<uint16_t>(index));
-            const png_color& c = plan.palette[index];
-            expected.push_back({c.red, c.green, c.blue});
+            expected.insert(expected.end(), {uint8_t(index), uint8_t(255 - index), uint8_t(index * 3 % 256)});
         }
-        ExpectDecodesTo(EncodePng(plan), 7, 1, expected, ("palette depth " + std::to_string(depth)).c_str());
+        ExpectDecodesTo(plan, expected, "palette depth " + std::to_string(depth));
     }
-}
-
-TEST(DecodeImage, TransparencyChunksAreIgnored) {
-    PngPlan palette = {2, 1, PNG_COLOR_TYPE_PALETTE, 8, false, {0, 1}, {{10, 20, 30}, {40, 50, 60}},
-                       {0, 128}, false};
-    ExpectDecodesTo(EncodePng(palette), 2, 1, {{10, 20, 30}, {40, 50, 60}}, "palette tRNS");
-
-    PngPlan grey = {2, 1, PNG_COLOR_TYPE_GRAY, 4, false, {0, 15}, {}, {}, true};
-    ExpectDecodesTo(EncodePng(grey), 2, 1, {{0, 0, 0}, {255, 255, 255}}, "grey tRNS");
-
-    PngPlan rgb = {2, 1, PNG_COLOR_TYPE_RGB, 16, false, {0, 0, 0, 0x1234, 0x5678, 0x9ABC}, {}, {}, true};
-    ExpectDecodesTo(EncodePng(rgb), 2, 1, {{0, 0, 0}, {0x12, 0x56, 0x9A}}, "rgb16 tRNS");
 }
 
 TEST(DecodeImage, InterlacedImagesComeOutInRowOrder) {
     // 11 x 9 covers every Adam7 pass with partial blocks at the edges.
     for (int colour_type : {PNG_COLOR_TYPE_RGB, PNG_COLOR_TYPE_GRAY}) {
-        PngPlan plan = {11, 9, colour_type, 8, true, {}, {}, {}, false};
-        std::vector<Rgb> expected;
+        PngPlan plan = Plan(11, 9, colour_type, 8);
+        plan.interlaced = true;
+        std::vector<uint8_t> expected;
         for (int y = 0; y < 9; ++y) {
             for (int x = 0; x < 11; ++x) {
-                uint8_t r = static_cast<uint8_t>(x * 23), g = static_cast<uint8_t>(y * 29),
-                        b = static_cast<uint8_t>(x + y);
+                const uint8_t r = uint8_t(x * 23), g = uint8_t(y * 29), b = uint8_t(x + y);
                 if (colour_type == PNG_COLOR_TYPE_GRAY) {
                     plan.samples.push_back(r);
-                    expected.push_back({r, r, r});
+                    expected.insert(expected.end(), {r, r, r});
                 } else {
                     plan.samples.insert(plan.samples.end(), {r, g, b});
-                    expected.push_back({r, g, b});
+                    expected.insert(expected.end(), {r, g, b});
                 }
             }
         }
-        ExpectDecodesTo(EncodePng(plan), 11, 9, expected, "interlaced");
+        ExpectDecodesTo(plan, expected, colour_type == PNG_COLOR_TYPE_GRAY ? "interlaced grey" : "interlaced rgb");
     }
 }
 
 TEST(DecodeImage, DamagedOrForeignInputIsRefused) {
-    std::vector<uint8_t> good = EncodePng(SmallRgb());
-    ASSERT_TRUE(Decodes(good));
+    const std::string good = EncodePng(SmallRgb());
+    ASSERT_TRUE(Decode(good).ok);
 
     // Cut short: in the header, in the pixel data, and just before the end chunk.
-    for (size_t keep : {size_t{0}, size_t{7}, size_t{20}, good.size() / 2, good.size() - 12, good.size() - 1}) {
-        std::vector<uint8_t> cut(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(keep));
-        EXPECT_FALSE(Decodes(cut)) << "kept " << keep << " of " << good.size();
-    }
+    for (size_t keep : {size_t{0}, size_t{7}, size_t{20}, good.size() / 2, good.size() - 12, good.size() - 1})
+        EXPECT_FALSE(Decode(good.substr(0, keep)).ok) << "kept " << keep << " of " << good.size();
 
     // One flipped bit in the header's data, and one in the pixel data.
-    std::vector<uint8_t> header_damage = good;
-    header_damage[18] ^= 0x01;  // inside IHDR's width
-    EXPECT_FALSE(Decodes(header_damage));
-    std::vector<uint8_t> data_damage = good;
+    std::string header_damage = good, data_damage = good;
+    header_damage[18] ^= 0x01;                   // inside IHDR's width
     data_damage[good.size() - 12 - 6] ^= 0x40;  // inside the last IDAT
-    EXPECT_FALSE(Decodes(data_damage));
+    EXPECT_FALSE(Decode(header_damage).ok);
+    EXPECT_FALSE(Decode(data_damage).ok);
 
-    const char text[] = "GIF89a this is not a PNG at all";
-    EXPECT_FALSE(Decodes(std::vector<uint8_t>(text, text + sizeof text)));
-
+    EXPECT_FALSE(Decode("GIF89a this is not a PNG at all").ok);
     DecodedImage image;
     EXPECT_FALSE(DecodeImageMemory(nullptr, 100, &image));
     EXPECT_EQ(image.rgb, nullptr);
 }
 
 TEST(DecodeImage, OversizedHeadersAreRefused) {
-    PngPlan wide = {5000, 10, PNG_COLOR_TYPE_GRAY, 1, false, {}, {}, {}, false};
-    wide.samples.assign(5000 * 10, 0);
-    EXPECT_FALSE(Decodes(EncodePng(wide)));
+    EXPECT_FALSE(Decode(EncodePng(Plan(5000, 10, PNG_COLOR_TYPE_GRAY, 1, std::vector<uint16_t>(5000 * 10)))).ok);
+    EXPECT_FALSE(Decode(EncodePng(Plan(1, 4097, PNG_COLOR_TYPE_GRAY, 8, std::vector<uint16_t>(4097)))).ok);
 
-    PngPlan tall = {1, 4097, PNG_COLOR_TYPE_GRAY, 8, false, {}, {}, {}, false};
-    tall.samples.assign(4097, 0);
-    EXPECT_FALSE(Decodes(EncodePng(tall)));
-
-    PngPlan largest = {4096, 1, PNG_COLOR_TYPE_GRAY, 8, false, {}, {}, {}, false};
-    largest.samples.assign(4096, 77);
+    PngPlan largest = Plan(4096, 1, PNG_COLOR_TYPE_GRAY, 8, std::vector<uint16_t>(4096, 77));
     largest.samples[4095] = 200;
-    DecodedImage image;
-    ASSERT_TRUE(DecodeImageMemory(EncodePng(largest).data(), EncodePng(largest).size(), &image));
-    EXPECT_EQ(image.width, 4096);
-    EXPECT_EQ(image.rgb[4095 * 3], 200);
-    FreeDecodedImage(&image);
+    const Decoded d = Decode(EncodePng(largest));
+    ASSERT_TRUE(d.ok);
+    EXPECT_EQ(d.width, 4096);
+    EXPECT_EQ(d.rgb[4095 * 3], 200);
 }
 
 TEST(DecodeImage, FilesAreFoundThroughTheDeviceRoot) {
-    char folder_pattern[] = "/tmp/kn_decode_XXXXXX";
-    std::string folder = mkdtemp(folder_pattern);
-    ASSERT_EQ(mkdir((folder + "/tovu").c_str(), 0755), 0);
-    std::vector<uint8_t> bytes = EncodePng(SmallRgb());
-    std::string path = folder + "/tovu/skin1.png";
-    FILE* f = std::fopen(path.c_str(), "wb");
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-    std::string text_path = folder + "/tovu/notes.png";
-    f = std::fopen(text_path.c_str(), "wb");
-    std::fputs("not an image", f);
-    std::fclose(f);
+    TemporaryFolder folder;
+    ASSERT_EQ(mkdir((folder.Path() + "/tovu").c_str(), 0755), 0);
+    ASSERT_TRUE(WriteFile(folder.Path() + "/tovu/skin1.png", EncodePng(SmallRgb())));
+    ASSERT_TRUE(WriteFile(folder.Path() + "/tovu/notes.png", "not an image"));
 
-    SetDeviceRoot(folder.c_str());
+    SetDeviceRoot(folder.Path().c_str());
     DecodedImage image;
     ASSERT_TRUE(DecodeImageFile("\\tovu\\skin1.png", &image));
     EXPECT_EQ(image.width, 3);
@@ -295,9 +255,4 @@ TEST(DecodeImage, FilesAreFoundThroughTheDeviceRoot) {
     EXPECT_FALSE(DecodeImageFile("\\tovu\\missing.png", &image));
     EXPECT_FALSE(DecodeImageFile("\\tovu\\notes.png", &image));
     EXPECT_FALSE(DecodeImageFile("\\tovu", &image));  // a folder
-
-    std::remove(path.c_str());
-    std::remove(text_path.c_str());
-    rmdir((folder + "/tovu").c_str());
-    rmdir(folder.c_str());
 }

@@ -1,50 +1,62 @@
-// Runs the kalvenorix executable headless on a session script from
-// tests/scripts, with a device root and a shot folder, and reads back the
-// screenshots it wrote.
+// Runs the kalvenorix executable as a user does, with no display, and reads
+// back what it printed and the pictures it wrote.
 #pragma once
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "drawing/colour.h"
 #include "platform/host_files.h"
+#include "platform/test_files.h"
 
-// A temporary folder, removed with everything in it.
-class TemporaryFolder {
-  public:
-    TemporaryFolder() {
-        char pattern[] = "/tmp/kn_session_XXXXXX";
-        if (mkdtemp(pattern) != nullptr) path_ = pattern;
-    }
-    ~TemporaryFolder() {
-        const std::string command = "chmod -R u+w '" + path_ + "' && rm -rf '" + path_ + "'";
-        if (!path_.empty() && std::system(command.c_str()) != 0) return;
-    }
-    const std::string& Path() const { return path_; }
+inline const std::string kBundledRoot = KN_ASSET_DIR "/device";
 
-  private:
-    std::string path_;
+struct ProgramRun {
+    int status;  // exit status, or -1 when the program did not exit normally
+    std::string out;
+    std::string err;
 };
 
-// Exit status of a headless run of a script file under tests/scripts.
-inline int RunSessionScript(const char* script, const std::string& root, const std::string& out) {
+// Runs the executable with the given arguments (already quoted for the
+// shell); its output passes through two files in folder.
+inline ProgramRun RunProgram(const std::string& arguments, const std::string& folder) {
+    const std::string out = folder + "/stdout.txt", err = folder + "/stderr.txt";
     const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER=none timeout 300 '" +
-                                std::string(KN_EXECUTABLE) + "' --script '" + KN_TEST_DIR +
-                                "/scripts/" + script + "' --root '" + root + "' --out '" + out +
-                                "' >/dev/null 2>&1 </dev/null";
+                                std::string(KN_EXECUTABLE) + "' " + arguments + " >'" + out + "' 2>'" +
+                                err + "' </dev/null";
     const int raw = std::system(command.c_str());
-    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    ProgramRun run = {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(out), ReadFile(err)};
+    std::remove(out.c_str());
+    std::remove(err.c_str());
+    return run;
 }
 
-// One screenshot as colour words (the PNG holds each word widened).
-struct Shot {
+// A headless session of a script of tests/scripts under root, its shots going to out.
+inline ProgramRun RunScript(const char* name, const std::string& root, const std::string& out) {
+    const std::string script = std::string(KN_TEST_DIR) + "/scripts/" + name;
+    return RunProgram("--script '" + script + "' --root '" + root + "' --out '" + out + "'", out);
+}
+
+// The text written to folder/session.script and run with the further options.
+inline ProgramRun RunScriptText(const std::string& folder, const std::string& text, const std::string& options) {
+    WriteFile(folder + "/session.script", text);
+    return RunProgram("--script '" + folder + "/session.script' " + options, folder);
+}
+
+constexpr uint16_t Word(int r, int g, int b) {
+    return static_cast<uint16_t>((r >> 3) << 11 | (g >> 2) << 5 | (b >> 3));
+}
+
+// A picture as colour words.
+struct Picture {
     bool loaded = false;
+    int width = 0, height = 0;
     std::vector<uint16_t> words;
-    uint16_t At(int x, int y) const { return words[static_cast<size_t>(x + y * 240)]; }
+    uint16_t At(int x, int y) const { return words[static_cast<size_t>(x + y * width)]; }
     int CountInBox(int x1, int y1, int x2, int y2, uint16_t word) const {
         int n = 0;
         for (int y = y1; y <= y2; ++y)
@@ -53,18 +65,36 @@ struct Shot {
     }
 };
 
-inline Shot LoadShot(const std::string& folder, const char* name) {
-    Shot shot;
-    SetDeviceRoot(folder.c_str());
+// Shots keep every bit of a colour word (the PNG holds r << 3, g << 2,
+// b << 3). The skin loses the lowest green bit on loading (green takes five
+// bits there), so skin words are packed the way the program packs them.
+inline Picture LoadPicture(const std::string& path, bool as_skin = false) {
+    Picture picture;
+    const std::string bytes = ReadFile(path);
     DecodedImage image;
-    if (!DecodeImageFile((std::string("\\") + name).c_str(), &image)) return shot;
-    if (image.width == 240 && image.height == 320) {
-        shot.loaded = true;
-        shot.words.resize(240 * 320);
-        for (int i = 0; i < 240 * 320; ++i)
-            shot.words[static_cast<size_t>(i)] =
-                PackColourWord(image.rgb[i * 3], image.rgb[i * 3 + 1], image.rgb[i * 3 + 2]);
+    if (!DecodeImageMemory(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &image))
+        return picture;
+    picture.loaded = true;
+    picture.width = image.width;
+    picture.height = image.height;
+    for (int i = 0; i < image.width * image.height; ++i) {
+        const uint8_t* p = image.rgb + i * 3;
+        picture.words.push_back(as_skin ? static_cast<uint16_t>(Word(p[0], 0, p[2]) | (p[1] >> 3) << 6)
+                                        : Word(p[0], p[1], p[2]));
     }
     FreeDecodedImage(&image);
+    return picture;
+}
+
+// A 240 x 320 screenshot. One that is missing or of another size fails the
+// test and reads as a black screen, so that the checks after it still run.
+inline Picture LoadShot(const std::string& folder, const char* name) {
+    Picture shot = LoadPicture(folder + "/" + name);
+    if (shot.width == 240 && shot.height == 320) return shot;
+    ADD_FAILURE() << "no 240 x 320 screenshot " << name;
+    shot = Picture();
+    shot.width = 240;
+    shot.height = 320;
+    shot.words.assign(240 * 320, 0);
     return shot;
 }

@@ -1,122 +1,41 @@
 // Sessions through the UI loop and the main loop, run by the executable:
 // headless with session scripts, and once in a real window under Xvfb.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 #include <string>
-#include <vector>
 
-#include "platform/host_files.h"
+#include "headless_run.h"
 
 namespace {
-
-std::string ReadBytes(const std::string& path) {
-    std::string bytes;
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr) return bytes;
-    char block[4096];
-    size_t n;
-    while ((n = std::fread(block, 1, sizeof block, f)) > 0) bytes.append(block, n);
-    std::fclose(f);
-    return bytes;
-}
-
-bool Exists(const std::string& path) {
-    struct stat info;
-    return stat(path.c_str(), &info) == 0;
-}
-
-// A picture as colour words, the way the program holds it.
-struct Words {
-    int width = 0, height = 0;
-    std::vector<uint16_t> words;
-    uint16_t At(int x, int y) const { return words[y * width + x]; }
-};
-
-// Shots keep every bit of a colour word. The skin loses the lowest green
-// bit on loading (green takes five bits there), so skin words are packed the
-// way the program packs them.
-Words Load(const std::string& path, bool as_skin = false) {
-    Words picture;
-    const std::string bytes = ReadBytes(path);
-    DecodedImage image;
-    if (bytes.empty() ||
-        !DecodeImageMemory(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &image))
-        return picture;
-    picture.width = image.width;
-    picture.height = image.height;
-    for (int i = 0; i < image.width * image.height; ++i) {
-        const uint8_t* p = image.rgb + i * 3;
-        const int green = as_skin ? (p[1] >> 3) << 1 : p[1] >> 2;
-        picture.words.push_back(static_cast<uint16_t>((p[0] >> 3) << 11 | green << 5 | p[2] >> 3));
-    }
-    FreeDecodedImage(&image);
-    return picture;
-}
 
 class UiSession : public ::testing::Test {
   protected:
     void SetUp() override {
-        char pattern[] = "/tmp/kn_ui_session_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder_ = pattern;
-        skin_ = Load(KN_ASSET_DIR "/device/tovu/skin1.png", true);
-        ASSERT_GT(skin_.width, 0);
+        skin_ = LoadPicture(kBundledRoot + "/tovu/skin1.png", true);
+        ASSERT_TRUE(skin_.loaded);
     }
-    void TearDown() override {
-        const std::string command = "rm -rf '" + folder_ + "'";
-        EXPECT_EQ(std::system(command.c_str()), 0);
-    }
-
-    // Runs a session script headless; the status is -1 when the program did
-    // not exit normally.
-    int Run(const std::string& script_path) {
-        const std::string command =
-            "env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER=none timeout 120 '" +
-            std::string(KN_EXECUTABLE) + "' --root '" KN_ASSET_DIR "/device' --script '" +
-            script_path + "' --out '" + folder_ + "' >'" + folder_ + "/stdout.txt' 2>&1 </dev/null";
-        const int raw = std::system(command.c_str());
-        output_ = ReadBytes(folder_ + "/stdout.txt");
-        return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    }
-    int RunText(const std::string& text) {
-        const std::string path = folder_ + "/session.script";
-        FILE* f = std::fopen(path.c_str(), "wb");
-        if (f == nullptr) return -1;
-        std::fputs(text.c_str(), f);
-        std::fclose(f);
-        return Run(path);
-    }
-    Words Shot(const char* name) { return Load(folder_ + "/" + name); }
-    bool QuitBeforeTheScriptEnded() const {
-        return output_.find("quit before the script ended") != std::string::npos;
-    }
+    ProgramRun Run(const char* script) { return RunScript(script, kBundledRoot, out_.Path()); }
+    Picture Shot(const char* name) { return LoadShot(out_.Path(), name); }
 
     // The selector shows the highlighted image of the current mode.
-    void ExpectSelectorShows(const Words& shot, int item, const char* name) {
-        ASSERT_EQ(shot.width, 240) << name;
+    void ExpectSelectorShows(const Picture& shot, int item, const char* name) {
         int differing = 0;
         for (int y = 0; y < 20; ++y)
-            for (int x = 0; x < 20; ++x)
-                differing += shot.At(220 + x, y) != skin_.At(20 + x, item * 20 + y);
+            for (int x = 0; x < 20; ++x) differing += shot.At(220 + x, y) != skin_.At(20 + x, item * 20 + y);
         EXPECT_EQ(differing, 0) << name;
     }
 
-    std::string folder_;
-    std::string output_;
-    Words skin_;
+    TemporaryFolder out_;
+    Picture skin_;
 };
 
-// ---------------------------------------------------------------------------
-// Modes
-// ---------------------------------------------------------------------------
 TEST_F(UiSession, SelectorVisitsEveryModeAndTheBlankScreenIsOneColour) {
-    ASSERT_EQ(Run(KN_TEST_DIR "/scripts/ui_mode_tour.script"), 0) << output_;
-    EXPECT_FALSE(QuitBeforeTheScriptEnded());
+    const ProgramRun run = Run("ui_mode_tour.script");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "") << "the script runs to its end";
 
     ExpectSelectorShows(Shot("editor_first.png"), 0, "editor");
     ExpectSelectorShows(Shot("animation.png"), 1, "animation");
@@ -124,15 +43,13 @@ TEST_F(UiSession, SelectorVisitsEveryModeAndTheBlankScreenIsOneColour) {
     ExpectSelectorShows(Shot("editor_again.png"), 0, "editor again");
 
     // The popup: the plain strip below the selector, the current item highlighted.
-    const Words popup = Shot("popup.png");
-    ASSERT_EQ(popup.width, 240);
+    const Picture popup = Shot("popup.png");
     int differing = 0;
     for (int y = 0; y < 100; ++y)
-        for (int x = 0; x < 20; ++x)
-            differing += popup.At(220 + x, y) != skin_.At((y < 20 ? 20 : 0) + x, y);
+        for (int x = 0; x < 20; ++x) differing += popup.At(220 + x, y) != skin_.At((y < 20 ? 20 : 0) + x, y);
     EXPECT_EQ(differing, 0);
 
-    const Words blank = Shot("blank.png");
+    const Picture blank = Shot("blank.png");
     ExpectSelectorShows(blank, 3, "blank");
     int not_blank = 0;
     for (int y = 0; y < 320; ++y)
@@ -141,43 +58,40 @@ TEST_F(UiSession, SelectorVisitsEveryModeAndTheBlankScreenIsOneColour) {
     EXPECT_EQ(not_blank, 0);
 }
 
-TEST_F(UiSession, QuitEndsTheProgramFromEveryMode) {
+// Quitting through the selector ends the program in every mode: the lines
+// left are not run, and one note counts them.
+TEST_F(UiSession, QuitEndsTheProgramFromEveryModeAndCountsTheLinesLeft) {
     for (int m = 0; m < 4; ++m) {
-        std::string script;
-        if (m > 0) script += "tap 230 10\ntap 230 " + std::to_string(20 * m + 10) + "\n";
-        script += "shot before_quit.png\ntap 230 10\ntap 230 90\nwait 200\nshot after_quit.png\n";
-        std::remove((folder_ + "/after_quit.png").c_str());
-        ASSERT_EQ(RunText(script), 0) << "mode " << m << ": " << output_;
+        SCOPED_TRACE("mode " + std::to_string(m));
+        std::string script = m > 0 ? "tap 230 10\ntap 230 " + std::to_string(20 * m + 10) + "\n" : "";
+        script += "shot before_quit.png\ntap 230 10\ntap 230 90\n";
+        script += m > 0 ? "wait 200\nshot after_quit.png\n" : "shot after_quit.png\n";
+        std::remove((out_.Path() + "/after_quit.png").c_str());
+        const ProgramRun run =
+            RunScriptText(out_.Path(), script, "--root '" + kBundledRoot + "' --out '" + out_.Path() + "'");
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out, m > 0 ? "note: the program quit before the script ended; 2 lines were not run\n"
+                                 : "note: the program quit before the script ended; 1 line was not run\n");
         ExpectSelectorShows(Shot("before_quit.png"), m, "before quitting");
-        EXPECT_TRUE(QuitBeforeTheScriptEnded()) << "mode " << m;
-        EXPECT_FALSE(Exists(folder_ + "/after_quit.png")) << "mode " << m;
+        EXPECT_EQ(ReadFile(out_.Path() + "/after_quit.png"), "");
     }
 }
 
-// ---------------------------------------------------------------------------
-// Stroke preview
-// ---------------------------------------------------------------------------
 // Darkest channel sum of the pixels around (x, y): the preview line is black.
-int Darkness(const Words& shot, int x, int y) {
+int Darkness(const Picture& shot, int x, int y) {
     int best = 0;
     for (int dy = -1; dy <= 1; ++dy) {
         for (int dx = -1; dx <= 1; ++dx) {
             const uint16_t p = shot.At(x + dx, y + dy);
-            const int level = 62 - ((p >> 11) + (p & 31) + ((p >> 5) & 63) / 2);
-            if (level > best) best = level;
+            best = std::max(best, 62 - ((p >> 11) + (p & 31) + ((p >> 5) & 63) / 2));
         }
     }
     return best;
 }
 
 TEST_F(UiSession, StrokePreviewIsDrawnOverTheSavedScreen) {
-    ASSERT_EQ(Run(KN_TEST_DIR "/scripts/ui_stroke_preview.script"), 0) << output_;
-    const Words before = Shot("before.png");
-    const Words straight = Shot("straight.png");
-    const Words bent = Shot("bent.png");
-    ASSERT_EQ(before.width, 240);
-    ASSERT_EQ(straight.width, 240);
-    ASSERT_EQ(bent.width, 240);
+    ASSERT_EQ(Run("ui_stroke_preview.script").status, 0);
+    const Picture before = Shot("before.png"), straight = Shot("straight.png"), bent = Shot("bent.png");
 
     for (int x = 45; x <= 115; x += 10) EXPECT_GT(Darkness(straight, x, 200), 50) << x;
     for (int y = 210; y <= 250; y += 10) EXPECT_GT(Darkness(bent, 120, y), 50) << y;
@@ -197,12 +111,8 @@ TEST_F(UiSession, StrokePreviewIsDrawnOverTheSavedScreen) {
     EXPECT_EQ(changed, 0);
 }
 
-// ---------------------------------------------------------------------------
-// Desktop window
-// ---------------------------------------------------------------------------
 bool OnPath(const char* tool) {
-    const std::string command = std::string("command -v ") + tool + " >/dev/null 2>&1";
-    return std::system(command.c_str()) == 0;
+    return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
 }
 
 // The real window under a virtual X server, driven through the selector to
@@ -211,7 +121,7 @@ TEST_F(UiSession, DesktopWindowQuitsThroughTheSelector) {
     if (!OnPath("Xvfb") || !OnPath("xdotool"))
         GTEST_SKIP() << "Xvfb or xdotool is not installed: the desktop window is not tried";
     const std::string display = ":" + std::to_string(90 + getpid() % 400);
-    const std::string log = folder_ + "/desktop.txt";
+    const std::string log = out_.Path() + "/desktop.txt";
     const std::string script =
         "Xvfb " + display + " -screen 0 640x480x24 -nolisten tcp >/dev/null 2>&1 & xvfb=$!\n"
         "export DISPLAY=" + display + "\n"
@@ -219,8 +129,8 @@ TEST_F(UiSession, DesktopWindowQuitsThroughTheSelector) {
         // The desktop's system libraries (D-Bus under SDL) keep allocations
         // at exit; leak checking stays on for the headless sessions.
         "ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 "
-        "SDL_VIDEODRIVER=x11 timeout 60 '" KN_EXECUTABLE "' --scale 1 --root '" KN_ASSET_DIR
-        "/device' >'" + log + "' 2>&1 & program=$!\n"
+        "SDL_VIDEODRIVER=x11 timeout 60 '" KN_EXECUTABLE "' --scale 1 --root '" + kBundledRoot +
+        "' >'" + log + "' 2>&1 & program=$!\n"
         "window=$(timeout 20 xdotool search --sync --name KalveNorix | head -n 1)\n"
         "sleep 0.5\n"
         "xdotool mousemove --window \"$window\" 230 10 click 1; sleep 0.5\n"
@@ -228,14 +138,9 @@ TEST_F(UiSession, DesktopWindowQuitsThroughTheSelector) {
         "wait $program; status=$?\n"
         "kill $xvfb; wait $xvfb 2>/dev/null\n"
         "exit $status\n";
-    const std::string path = folder_ + "/desktop.sh";
-    FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    std::fputs(script.c_str(), f);
-    std::fclose(f);
-    const int raw = std::system(("bash '" + path + "'").c_str());
-    const int status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    EXPECT_EQ(status, 0) << ReadBytes(log);
+    ASSERT_TRUE(WriteFile(out_.Path() + "/desktop.sh", script));
+    const int raw = std::system(("bash '" + out_.Path() + "/desktop.sh'").c_str());
+    EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, 0) << ReadFile(log);
 }
 
 }  // namespace

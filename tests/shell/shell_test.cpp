@@ -1,3 +1,5 @@
+// The shell: start-up and tear-down order, and the window procedure fed by
+// PumpMessages, over a backend that records its calls.
 #include <gtest/gtest.h>
 
 #include <deque>
@@ -27,10 +29,7 @@ const PlatformBackend kRecorder = {
     []() -> uint16_t* { return nullptr; },
     [] {},
     []() -> uint32_t { return 0; },
-    [](int) {
-        Note("create");
-        return window_ok;
-    },
+    [](int) { Note("create"); return window_ok; },
     [] { Note("destroy"); },
     [] { Note("open-display"); },
     [] { Note("close-display"); },
@@ -40,6 +39,8 @@ const PlatformBackend kRecorder = {
     [] { Note("resume"); },
     [](int visible) { Note(visible ? "taskbar-shown" : "taskbar-hidden"); },
 };
+
+Message Pen(uint32_t message, int x = 0, int y = 0) { return {message, 0, PackPosition(x, y)}; }
 
 class Shell : public ::testing::Test {
   protected:
@@ -52,8 +53,15 @@ class Shell : public ::testing::Test {
         shell = ShellState{};
     }
     void TearDown() override { platform = saved_; }
-    void Queue(uint32_t message, int x = 0, int y = 0) {
-        queue.push_back({message, 0, PackPosition(x, y)});
+
+    // Pumps the messages into a fresh input state: "x,y tap T down D".
+    static std::string PumpFresh(std::initializer_list<Message> messages) {
+        shell = ShellState{};
+        queue.assign(messages);
+        PumpMessages();
+        EXPECT_TRUE(queue.empty());
+        return std::to_string(shell.stylus_x) + "," + std::to_string(shell.stylus_y) + " tap " +
+               std::to_string(shell.tap_latch) + " down " + std::to_string(shell.stylus_down);
     }
     const PlatformBackend* saved_;
 };
@@ -73,51 +81,22 @@ TEST_F(Shell, AFailedWindowEndsAtOnceWithTheTaskbarHidden) {
     EXPECT_EQ(trace, "taskbar-hidden create");
 }
 
-TEST_F(Shell, PenDownSetsPositionLatchAndFlag) {
-    Queue(kMessageLeftButtonDown, 12, 34);
-    PumpMessages();
-    EXPECT_EQ(shell.stylus_x, 12);
-    EXPECT_EQ(shell.stylus_y, 34);
-    EXPECT_EQ(shell.tap_latch, 1);
-    EXPECT_EQ(shell.stylus_down, 1);
-}
-
-TEST_F(Shell, PenUpKeepsThePositionOfTheLastMove) {
-    Queue(kMessageLeftButtonDown, 1, 2);
-    Queue(kMessageMouseMove, 50, 60);
-    Queue(kMessageLeftButtonUp, 200, 300);
-    PumpMessages();
-    EXPECT_EQ(shell.stylus_x, 50);
-    EXPECT_EQ(shell.stylus_y, 60);
-    EXPECT_EQ(shell.stylus_down, 0);
-    EXPECT_EQ(shell.tap_latch, 1);  // a tap inside one pump is still seen
-}
-
-TEST_F(Shell, TwoPenDownsLeaveOneTapAtTheLaterPoint) {
-    Queue(kMessageLeftButtonDown, 1, 1);
-    Queue(kMessageLeftButtonDown, 9, 8);
-    PumpMessages();
-    EXPECT_EQ(shell.tap_latch, 1);
-    EXPECT_EQ(shell.stylus_x, 9);
-    EXPECT_EQ(shell.stylus_y, 8);
-}
-
-TEST_F(Shell, PumpReturnsAtOnceOnAnEmptyQueue) {
-    PumpMessages();
+TEST_F(Shell, PumpSetsTheStylusStateFromPenMessages) {
+    EXPECT_EQ(PumpFresh({}), "0,0 tap 0 down 0");
+    EXPECT_EQ(PumpFresh({Pen(kMessageLeftButtonDown, 12, 34)}), "12,34 tap 1 down 1");
+    // A tap inside one pump is still seen; up keeps the position of the last move.
+    EXPECT_EQ(PumpFresh({Pen(kMessageLeftButtonDown, 1, 2), Pen(kMessageMouseMove, 50, 60),
+                         Pen(kMessageLeftButtonUp, 200, 300)}),
+              "50,60 tap 1 down 0");
+    // Two downs leave one tap at the later point.
+    EXPECT_EQ(PumpFresh({Pen(kMessageLeftButtonDown, 1, 1), Pen(kMessageLeftButtonDown, 9, 8)}), "9,8 tap 1 down 1");
     EXPECT_EQ(trace, "");
-    EXPECT_EQ(shell.tap_latch, 0);
 }
 
 TEST_F(Shell, FocusAndSettingMessagesDriveTheDisplay) {
-    Queue(kMessageKillFocus);
-    Queue(kMessageSetFocus);
-    Queue(kMessageSettingChange);
-    Queue(kMessageKeyDown);
-    Queue(kMessageKeyUp);
-    Queue(kMessageQuit);
-    PumpMessages();
+    PumpFresh({Pen(kMessageKillFocus), Pen(kMessageSetFocus), Pen(kMessageSettingChange), Pen(kMessageKeyDown),
+               Pen(kMessageKeyUp), Pen(kMessageQuit)});
     EXPECT_EQ(trace, "suspend resume taskbar-hidden");
-    EXPECT_TRUE(queue.empty());
 }
 
 TEST_F(Shell, ClosingTheWindowTearsDownAndEnds) {
@@ -125,7 +104,7 @@ TEST_F(Shell, ClosingTheWindowTearsDownAndEnds) {
         {
             shell.window = 1;
             SetShutdownHook([] { Note("free"); });
-            Queue(kMessageClose);
+            queue.push_back(Pen(kMessageClose));
             PumpMessages();
         },
         ::testing::ExitedWithCode(0), "");
