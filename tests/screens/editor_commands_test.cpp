@@ -1,6 +1,10 @@
 // The drawing editor's command handler: what each action does to the
-// drawing, the selection and the library slots.
+// drawing, the selection and the library slots, called directly and through
+// the real UI loop.
 #include <gtest/gtest.h>
+
+#include <tuple>
+#include <utility>
 
 #include "screens/editor_fixture.h"
 
@@ -8,48 +12,55 @@ namespace {
 
 class EditorCommands : public EditorSession {
   protected:
-    void ShapeAction(int cell) {
+    static void Strip(uint16_t id, int cell) {
         strip_cell = cell;
-        DrawingEditorCommand(kEditorShapeActions);
+        DrawingEditorCommand(id);
     }
-    void VertexAction(int cell) {
-        strip_cell = cell;
-        DrawingEditorCommand(kEditorVertexActions);
-    }
-    void ChooseTool(int t) {
+    static void ShapeAction(int cell) { Strip(kEditorShapeActions, cell); }
+    static void VertexAction(int cell) { Strip(kEditorVertexActions, cell); }
+    static void NewDrawing() { Strip(kEditorNewDrawingStrip, 0); }
+    // The current slot, the next new slot and the drawing's shape count.
+    static std::tuple<int, int, int> Slots() { return {current_slot, next_new_slot, drawing.shape_count}; }
+    static void ChooseTool(int t) {
         tool = t;
         DrawingEditorCommand(kEditorToolChooser);
     }
-    void NewDrawing() {
-        strip_cell = 0;
-        DrawingEditorCommand(kEditorNewDrawingStrip);
-    }
-    // Three boxes in different colours; shape i is coloured (i * 50, 0, 0).
-    void ThreeBoxes() {
-        AddBox(20, 40, 60, 80, MakeColour(0, 0, 0, 255));
-        AddBox(80, 40, 120, 80, MakeColour(50, 0, 0, 255));
-        AddBox(140, 40, 180, 80, MakeColour(100, 0, 0, 255));
+    // Three boxes side by side; shape i is coloured (i * 50, 0, 0).
+    static void ThreeBoxes() {
+        for (int i = 0; i < 3; ++i) AddBox(20 + 60 * i, 40, 60 + 60 * i, 80, MakeColour(50 * i, 0, 0, 255));
     }
     // A stroke as the UI loop leaves it when the stylus comes up.
     static void Stroke(std::initializer_list<std::pair<int, int>> points) {
-        uint16_t n = 0;
-        for (const auto& p : points) {
-            ++n;
-            ui.stroke[n] = Vertex{static_cast<int16_t>(p.first), static_cast<int16_t>(p.second), 0, 0};
-        }
+        ui.point_count = 0;
+        for (const auto& [x, y] : points)
+            ui.stroke[++ui.point_count] = Vertex{static_cast<int16_t>(x), static_cast<int16_t>(y), 0, 0};
         ui.stroke[0] = ui.stroke[1];
-        ui.point_count = n;
-        ui.start_x = static_cast<uint16_t>(points.begin()->first);
-        ui.start_y = static_cast<uint16_t>(points.begin()->second);
-        ui.current_x = static_cast<uint16_t>(ui.stroke[n].x);
-        ui.current_y = static_cast<uint16_t>(ui.stroke[n].y);
+        ui.start_x = static_cast<uint16_t>(ui.stroke[1].x);
+        ui.start_y = static_cast<uint16_t>(ui.stroke[1].y);
+        ui.current_x = static_cast<uint16_t>(ui.stroke[ui.point_count].x);
+        ui.current_y = static_cast<uint16_t>(ui.stroke[ui.point_count].y);
         DrawingEditorCommand(kStrokeFinished);
+    }
+    // Stores three full drawings (2048 vertices, 512 shapes) into slots 1..3
+    // and starts again from an empty one; 10228 bytes of the arena stay free.
+    static void FillLibrary() {
+        for (uint32_t i = 0; i < kShapeCapacity; ++i) AddLongShape(4);
+        for (int16_t slot = 1; slot <= 3; ++slot) ASSERT_TRUE(StoreDrawing(library, slot, drawing));
+        drawing.vertex_count = 0;
+        drawing.shape_count = 0;
+    }
+    // One outline shape of n vertices.
+    static void AddLongShape(uint16_t n) {
+        for (uint32_t i = 0; i < n; ++i)
+            drawing.vertices[drawing.vertex_count + i] =
+                Vertex{static_cast<int16_t>(i), static_cast<int16_t>(i % 7), 0, 0};
+        drawing.shapes[drawing.shape_count++] =
+            ShapeRecord{drawing.vertex_count, n, kShapeOutline, 0, MakeColour(0, 0, 0, 255)};
+        drawing.vertex_count = static_cast<uint16_t>(drawing.vertex_count + n);
     }
 };
 
-// ---------------------------------------------------------------------------
-// Strokes by tool
-// ---------------------------------------------------------------------------
+// Strokes by tool.
 TEST_F(EditorCommands, OutlineStrokesOfOneColourMergeAndAnotherColourStaysApart) {
     tool = kToolOutline;
     Stroke({{20, 40}, {60, 40}, {60, 80}});
@@ -65,35 +76,8 @@ TEST_F(EditorCommands, OutlineStrokesOfOneColourMergeAndAnotherColourStaysApart)
     EXPECT_EQ(drawing.shapes[1].colour.blue, 200);
 }
 
-TEST_F(EditorCommands, FilledStrokeRectangleAndEllipseLandInDrawingUnits) {
-    tool = kToolFilled;
-    Stroke({{120, 160}, {130, 160}, {130, 170}});
-    ASSERT_EQ(drawing.shape_count, 1);
-    EXPECT_EQ(drawing.shapes[0].kind, kShapeFilled);
-    EXPECT_EQ(VertexOf(0, 0).x, 0);  // the screen centre is drawing (0, 0)
-    EXPECT_NEAR(VertexOf(0, 1).x, 100, 1);
-
-    tool = kToolRectangle;
-    Stroke({{100, 150}, {140, 170}});
-    ASSERT_EQ(drawing.shape_count, 2);
-    EXPECT_EQ(drawing.shapes[1].count, 4);
-    EXPECT_NEAR(VertexOf(1, 0).x, -200, 1);
-    EXPECT_NEAR(VertexOf(1, 2).y, 100, 1);
-
-    // Press at (100, 100), release at (130, 90): centred on the press point,
-    // radii of 30 and 10 pixels.
-    tool = kToolEllipse;
-    Stroke({{100, 100}, {130, 90}});
-    ASSERT_EQ(drawing.shape_count, 3);
-    const Point32 centre = OnScreen(VertexOf(2, 0));
-    EXPECT_EQ(drawing.shapes[2].count, 8);
-    EXPECT_NEAR(centre.x, 130, 1);  // vertex 0 lies at angle 0, rx to the right
-    EXPECT_NEAR(centre.y, 100, 1);
-    EXPECT_NEAR(OnScreen(VertexOf(2, 2)).y, 110, 1);  // 90 degrees: ry further down
-    EXPECT_EQ(drawing.shapes[0].colour.word, 0);
-}
-
 TEST_F(EditorCommands, TapsAddZeroSizeBoxesButNoFreehandShape) {
+    selected_shape = 0;
     tool = kToolFilled;
     Stroke({{50, 50}});
     EXPECT_EQ(drawing.shape_count, 0);
@@ -105,41 +89,35 @@ TEST_F(EditorCommands, TapsAddZeroSizeBoxesButNoFreehandShape) {
     const Bounds dot = ShapeBounds(drawing.shapes[1], drawing.vertices, view_transform);
     EXPECT_EQ(dot.min_x, dot.max_x);  // all eight vertices on the tap
     EXPECT_NEAR(dot.max_x, 50, 1);
+    EXPECT_EQ(selected_shape, 0) << "adding shapes leaves the selection alone";
 
-    // A tap with tool 0 still merges the last two shapes when they match: two
-    // filled shapes of one colour become one of two contours.
+    // A tap with tool 0 still merges the last two shapes when they match.
     tool = kToolOutline;
     Stroke({{50, 50}});
     ASSERT_EQ(drawing.shape_count, 1);
     EXPECT_EQ(drawing.shapes[0].count, 12);
 }
 
-TEST_F(EditorCommands, AddingShapesLeavesTheSelectionAlone) {
-    ThreeBoxes();
-    selected_shape = 1;
-    tool = kToolRectangle;
-    Stroke({{10, 200}, {30, 220}});
-    EXPECT_EQ(selected_shape, 1);
-}
-
-// ---------------------------------------------------------------------------
-// Shape actions
-// ---------------------------------------------------------------------------
-TEST_F(EditorCommands, DeleteKeepsTheIndexOrMovesToTheNewLastShape) {
+// Shape actions.
+TEST_F(EditorCommands, DeleteAndToggleFillKeepTheSelectionOnAnExistingShape) {
     ThreeBoxes();
     ChooseTool(kToolSelectShape);
+    selected_shape = 2;
+    ShapeAction(kShapeToggleFill);
+    EXPECT_EQ(drawing.shapes[2].kind, kShapeOutline);
+    EXPECT_EQ(selected_shape, 2);
+
     selected_shape = 1;
     ShapeAction(kShapeDelete);
-    EXPECT_EQ(drawing.shape_count, 2);
     EXPECT_EQ(selected_shape, 1);  // now the former shape 2
     EXPECT_EQ(drawing.shapes[1].colour.red, 100);
-    ShapeAction(kShapeDelete);
-    EXPECT_EQ(selected_shape, 0);
-    ShapeAction(kShapeDelete);
+    EXPECT_EQ(PickOwner(100, 60), -1) << "the pick list follows";
+    EXPECT_EQ(PickOwner(160, 60), 1);
+    for (int expected : {0, -1, -1}) {  // onto the new last shape; at the end nothing happens
+        ShapeAction(kShapeDelete);
+        EXPECT_EQ(selected_shape, expected);
+    }
     EXPECT_EQ(drawing.shape_count, 0);
-    EXPECT_EQ(selected_shape, -1);
-    ShapeAction(kShapeDelete);  // nothing selected: nothing happens
-    EXPECT_EQ(selected_shape, -1);
 }
 
 TEST_F(EditorCommands, DuplicateSelectsTheCopyAndARefusedCopyKeepsTheOriginal) {
@@ -151,7 +129,6 @@ TEST_F(EditorCommands, DuplicateSelectsTheCopyAndARefusedCopyKeepsTheOriginal) {
     EXPECT_EQ(selected_shape, 3);
     EXPECT_EQ(VertexOf(3, 0).x, VertexOf(0, 0).x + 10);
 
-    // Fill the shape records to capacity: the next copy is refused.
     while (drawing.shape_count < kShapeCapacity) AddBox(0, 0, 1, 1);
     selected_shape = 2;
     ShapeAction(kShapeDuplicate);
@@ -165,32 +142,13 @@ TEST_F(EditorCommands, ForwardAndBackFollowTheShapeAndStopAtTheEnds) {
     ThreeBoxes();
     tool = kToolSelectShape;
     selected_shape = 0;
-    ShapeAction(kShapeBack);
-    EXPECT_EQ(selected_shape, 0);
-    EXPECT_EQ(drawing.shapes[0].colour.red, 0);
-    ShapeAction(kShapeForward);
-    EXPECT_EQ(selected_shape, 1);
-    EXPECT_EQ(drawing.shapes[1].colour.red, 0);
-    ShapeAction(kShapeForward);
-    ShapeAction(kShapeForward);
-    EXPECT_EQ(selected_shape, 2);
-    EXPECT_EQ(drawing.shapes[2].colour.red, 0);
-    ShapeAction(kShapeBack);
-    EXPECT_EQ(selected_shape, 1);
-    EXPECT_EQ(drawing.shapes[1].colour.red, 0);
-}
-
-TEST_F(EditorCommands, ToggleFillAndThePickListFollowTheActions) {
-    ThreeBoxes();
-    ChooseTool(kToolSelectShape);
-    selected_shape = 2;
-    ShapeAction(kShapeToggleFill);
-    EXPECT_EQ(drawing.shapes[2].kind, kShapeOutline);
-    EXPECT_EQ(selected_shape, 2);
-    ShapeAction(kShapeDelete);
-    // The deleted box's place picks nothing any more; the others still pick.
-    EXPECT_EQ(PickOwner(160, 60), -1);
-    EXPECT_EQ(PickOwner(100, 60), 1);
+    const std::pair<int, int> steps[] = {
+        {kShapeBack, 0}, {kShapeForward, 1}, {kShapeForward, 2}, {kShapeForward, 2}, {kShapeBack, 1}};
+    for (const auto& [cell, expected] : steps) {
+        ShapeAction(cell);
+        EXPECT_EQ(selected_shape, expected);
+        EXPECT_EQ(drawing.shapes[expected].colour.red, 0) << "the selection stays on the black box";
+    }
 }
 
 TEST_F(EditorCommands, ChoosingTheSelectOrVertexToolTakesTheSelectedShapesColour) {
@@ -208,34 +166,10 @@ TEST_F(EditorCommands, ChoosingTheSelectOrVertexToolTakesTheSelectedShapesColour
     EXPECT_EQ(current_colour.red, 0);
     ChooseTool(kToolEllipse);
     EXPECT_EQ(ui.canvas_mode, kCanvasEllipse);
-
-    // A release on the selection canvas takes the colour too.
-    tool = kToolSelectShape;
-    selected_shape = 1;
-    DrawingEditorCommand(kEditorSelectCanvas);
-    EXPECT_EQ(current_colour.red, 50);
 }
 
-// ---------------------------------------------------------------------------
-// Vertex actions
-// ---------------------------------------------------------------------------
-TEST_F(EditorCommands, PreviousAndNextShapeWrapAround) {
-    ThreeBoxes();
-    tool = kToolEditVertices;
-    selected_shape = 0;
-    selected_vertex = 3;
-    VertexAction(kVertexPreviousShape);
-    EXPECT_EQ(selected_shape, 2);
-    VertexAction(kVertexNextShape);
-    EXPECT_EQ(selected_shape, 0);
-    VertexAction(kVertexNextShape);
-    EXPECT_EQ(selected_shape, 1);
-    EXPECT_EQ(selected_vertex, 3);
-    // The pick list now holds the vertices of shape 1: its corner (80, 40).
-    EXPECT_EQ(PickOwner(80, 40), 0);
-}
-
-TEST_F(EditorCommands, WithoutASelectionTheVertexToolEditsTheLastShape) {
+// Vertex actions.
+TEST_F(EditorCommands, VertexActionsEditTheSelectedOrElseTheLastShape) {
     ThreeBoxes();
     tool = kToolEditVertices;
     selected_shape = -1;
@@ -244,11 +178,22 @@ TEST_F(EditorCommands, WithoutASelectionTheVertexToolEditsTheLastShape) {
     EXPECT_EQ(drawing.shapes[2].count, 5);
     EXPECT_EQ(drawing.shapes[0].count, 4);
 
+    // Previous and next shape wrap around and keep the vertex.
+    selected_shape = 0;
+    selected_vertex = 3;
+    const std::pair<int, int> steps[] = {
+        {kVertexPreviousShape, 2}, {kVertexNextShape, 0}, {kVertexNextShape, 1}};
+    for (const auto& [cell, expected] : steps) {
+        VertexAction(cell);
+        EXPECT_EQ(selected_shape, expected);
+    }
+    EXPECT_EQ(selected_vertex, 3);
+    EXPECT_EQ(PickOwner(80, 40), 0) << "the pick list holds shape 1's vertices";
+
     // A vertex past the end stands for the last one.
     selected_shape = 0;
     selected_vertex = 99;
-    VertexAction(kVertexToggleContour);  // the last vertex never changes
-    VertexAction(kVertexInsert);          // doubles the last vertex
+    VertexAction(kVertexInsert);  // doubles the last vertex
     EXPECT_EQ(drawing.shapes[0].count, 5);
     EXPECT_EQ(VertexOf(0, 4).x, VertexOf(0, 3).x);
 
@@ -271,7 +216,6 @@ TEST_F(EditorCommands, DeletingVerticesRemovesAThreeVertexShapeAtTheSecondDeleti
     AddBox(20, 40, 60, 80);
     tool = kToolFilled;
     Stroke({{100, 100}, {140, 100}, {140, 140}});
-    ASSERT_EQ(drawing.shape_count, 2);
     ASSERT_EQ(drawing.shapes[1].count, 3);
     tool = kToolEditVertices;
     selected_shape = 1;
@@ -301,15 +245,11 @@ TEST_F(EditorCommands, InsertingIntoAFullPoolIsRefused) {
     EXPECT_EQ(drawing.shapes[1].count, 4);
 }
 
-// ---------------------------------------------------------------------------
-// Slots
-// ---------------------------------------------------------------------------
+// Slots.
 TEST_F(EditorCommands, NewDrawingTakesTheNextSlotAndStopsAt63) {
     AddBox(20, 40, 60, 80);
     NewDrawing();
-    EXPECT_EQ(current_slot, 1);
-    EXPECT_EQ(next_new_slot, 2);
-    EXPECT_EQ(drawing.shape_count, 0);
+    EXPECT_EQ(Slots(), std::tuple(1, 2, 0));
     EXPECT_TRUE(SlotHoldsDrawing(library, 0));
 
     // From 62 with the next new slot at 63: on to 63, which stays next.
@@ -317,31 +257,22 @@ TEST_F(EditorCommands, NewDrawingTakesTheNextSlotAndStopsAt63) {
     next_new_slot = 63;
     AddBox(20, 40, 60, 80);
     NewDrawing();
-    EXPECT_EQ(current_slot, 63);
-    EXPECT_EQ(next_new_slot, 63);
-    EXPECT_EQ(drawing.shape_count, 0);
+    EXPECT_EQ(Slots(), std::tuple(63, 63, 0));
 
     // At 63 with 63 next: stored and fetched back, so the drawing stays.
     AddBox(20, 40, 60, 80);
     AddBox(80, 40, 120, 80);
     NewDrawing();
-    EXPECT_EQ(current_slot, 63);
-    EXPECT_EQ(next_new_slot, 63);
-    EXPECT_EQ(drawing.shape_count, 2);
-
-    // Cell 1 of the strip only refreshes.
-    strip_cell = 1;
-    DrawingEditorCommand(kEditorNewDrawingStrip);
-    EXPECT_EQ(current_slot, 63);
-    EXPECT_EQ(drawing.shape_count, 2);
+    EXPECT_EQ(Slots(), std::tuple(63, 63, 2));
+    Strip(kEditorNewDrawingStrip, 1);  // cell 1 only refreshes
+    EXPECT_EQ(Slots(), std::tuple(63, 63, 2));
 }
 
 TEST_F(EditorCommands, ARefusedStoreKeepsTheSlotAndTheDrawing) {
     FillLibrary();
     AddLongShape(1800);  // 10816 packed bytes; 10228 are free
     NewDrawing();
-    EXPECT_EQ(current_slot, 0);
-    EXPECT_EQ(next_new_slot, 1);
+    EXPECT_EQ(Slots(), std::tuple(0, 1, 1));
     EXPECT_EQ(drawing.vertex_count, 1800);
     EXPECT_TRUE(RefusalCueShowing());
 
@@ -361,33 +292,56 @@ TEST_F(EditorCommands, ARefusedStoreKeepsTheSlotAndTheDrawing) {
     EXPECT_EQ(drawing.vertex_count, 1600);
 }
 
-TEST_F(EditorCommands, EnteringTheEditorKeepsItsDrawingAndShowsTheCurrentSlot) {
-    AddBox(20, 40, 60, 80);
-    EnterDrawingEditor();  // the editor chosen while in it: nothing is lost
-    EXPECT_EQ(drawing.shape_count, 1);
-
-    // Another screen made slot 2 current: the drawing goes back to slot 0
-    // and slot 2 (never stored) comes up empty.
-    current_slot = 2;
-    EnterDrawingEditor();
-    EXPECT_EQ(drawing.shape_count, 0);
-    EXPECT_EQ(drawing_slot, 2);
-    FetchDrawing(library, 0, drawing);
-    EXPECT_EQ(drawing.shape_count, 1);
-}
-
-TEST_F(EditorCommands, AStaleSelectionMovesOntoTheLastShapeOfAnotherSlot) {
+// Whatever screen changed the current slot, the drawing goes back into the
+// slot it came from before the current one is fetched; a selection past the
+// end moves onto the last shape.
+TEST_F(EditorCommands, EnteringTheEditorStoresItsDrawingThenFetchesTheCurrentSlot) {
     AddBox(20, 40, 60, 80);
     ASSERT_TRUE(StoreDrawing(library, 1, drawing));
     AddBox(80, 40, 120, 80);
+    EnterDrawingEditor();  // the editor chosen while in it: nothing is lost
+    EXPECT_EQ(drawing.shape_count, 2);
+
     AddBox(140, 40, 180, 80);
     selected_shape = 2;
     tool = kToolSelectShape;
     current_slot = 1;
     EnterDrawingEditor();
+    EXPECT_EQ(drawing_slot, 1);
     ASSERT_EQ(drawing.shape_count, 1);
     EXPECT_EQ(selected_shape, 0);
     EXPECT_EQ(PickOwner(40, 60), 0);
+
+    current_slot = 2;  // never stored: comes up empty
+    EnterDrawingEditor();
+    EXPECT_EQ(drawing.shape_count, 0);
+    FetchDrawing(library, 0, drawing);
+    EXPECT_EQ(drawing.shape_count, 3);
+}
+
+// Through the UI loop.
+TEST_F(EditorCommands, RepeatedTapsOnTheSelectionCanvasSelectAndTakeTheColour) {
+    AddBox(40, 40, 120, 120, MakeColour(0, 0, 0, 255));
+    AddBox(80, 80, 160, 160, MakeColour(0, 0, 200, 255));
+    Script("tap 210 10\ntap 210 90\ntap 100 100\ntap 100 100\ntap 100 100\n");  // tool 4, three taps
+    EXPECT_EQ(Step(), kEditorToolChooser);
+    EXPECT_EQ(ui.canvas_mode, kCanvasNone);
+    for (int expected : {1, 0, 1}) {
+        EXPECT_EQ(Step(), kEditorSelectCanvas);
+        EXPECT_EQ(selected_shape, expected);
+        EXPECT_EQ(current_colour.blue, expected == 1 ? 200 : 0);
+    }
+}
+
+TEST_F(EditorCommands, TheLibraryChooserReachesRowsBelowTheListedSlots) {
+    AddBox(40, 40, 120, 120);
+    // Row 5 (y 80..91) is below the one listed slot; then back to A.
+    Script("tap 10 10\ntap 10 85\ntap 10 10\ntap 10 25\n");
+    EXPECT_EQ(Step(), kEditorLibraryButton);
+    EXPECT_EQ(Slots(), std::tuple(5, 1, 0)) << "the list still shows only slot A";
+    EXPECT_EQ(ui.canvas_mode, kCanvasPolyline);
+    EXPECT_EQ(Step(), kEditorLibraryButton);
+    EXPECT_EQ(Slots(), std::tuple(0, 1, 1));
 }
 
 }  // namespace

@@ -52,28 +52,4 @@ class EditorSession : public HeadlessSession {
     static const Vertex& VertexOf(int shape, int j) {
         return drawing.vertices[drawing.shapes[shape].first + j];
     }
-    // Stores three full drawings (2048 vertices, 512 shapes) into slots 1..3;
-    // 10228 bytes of the arena stay free.
-    static void FillLibrary() {
-        Drawing full;
-        ASSERT_TRUE(AllocateDrawing(full));
-        for (uint32_t i = 0; i < kVertexCapacity; ++i) full.vertices[i] = Vertex{1, 2, 0, 0};
-        for (uint32_t i = 0; i < kShapeCapacity; ++i)
-            full.shapes[i] = ShapeRecord{static_cast<uint16_t>(4 * i), 4, kShapeFilled, 0,
-                                         MakeColour(0, 0, 0, 255)};
-        full.vertex_count = kVertexCapacity;
-        full.shape_count = kShapeCapacity;
-        for (int16_t slot = 1; slot <= 3; ++slot) ASSERT_TRUE(StoreDrawing(library, slot, full));
-        FreeDrawing(full);
-    }
-    // One outline shape of n vertices, too big for the space FillLibrary leaves
-    // when n is 1800 or more.
-    static void AddLongShape(uint16_t n) {
-        for (uint32_t i = 0; i < n; ++i)
-            drawing.vertices[drawing.vertex_count + i] =
-                Vertex{static_cast<int16_t>(i), static_cast<int16_t>(i % 7), 0, 0};
-        drawing.shapes[drawing.shape_count++] =
-            ShapeRecord{drawing.vertex_count, n, kShapeOutline, 0, MakeColour(0, 0, 0, 255)};
-        drawing.vertex_count = static_cast<uint16_t>(drawing.vertex_count + n);
-    }
 };

@@ -1,12 +1,8 @@
-// Runs a screen in-process on the headless backend: the test hands in a
-// session script, then runs the main table through the real UI loop one
-// returned id at a time and looks at the state and the pixels in between.
-//
-// The backend queues the window-close message once a script has run out, and
-// the shell ends the process on it. A test that expects more ids than its
-// script gives would then end silently with status 0, so the shutdown hook
-// turns that into a loud failure instead; scripts end with a long wait, so
-// that the screen under test returns well before that.
+// Runs a screen in-process on the headless backend: the test loads a session
+// script, then runs the main table through the real UI loop one returned id
+// at a time. A script that runs out would end the process with status 0 (the
+// backend then closes the window), so the shutdown hook aborts loudly instead
+// and Script() ends every script with a long wait.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -47,16 +43,10 @@ class HeadlessSession : public ::testing::Test {
         platform = saved_platform_;
     }
 
-    // The script followed by a wait far longer than any test runs.
     void Script(const std::string& text) {
         const std::string full = text + "\nwait 10000000\n";
         char error[256];
         ASSERT_TRUE(LoadHeadlessScriptText("session", full.c_str(), error, sizeof error)) << error;
-    }
-    void ScriptFile(const char* name) {
-        const std::string path = std::string(KN_TEST_DIR) + "/scripts/" + name;
-        char error[512];
-        ASSERT_TRUE(LoadHeadlessScriptFile(path.c_str(), error, sizeof error)) << error;
     }
 
     // One pass of the main loop on the current mode's screen: the UI loop
