@@ -172,7 +172,8 @@ TEST(FlatMemory, SessionsAfterStartUpAllocateOnlySwapBuffers) {
     // The counter sees a block of its own.
     ResetCounter();
     counter.open = true;
-    void* block = std::malloc(40);
+    // The block escapes through a volatile so that the optimiser cannot elide the pair.
+    void* volatile block = std::malloc(40);
     std::free(block);
     counter.open = false;
     ASSERT_EQ(counter.allocations.load(), 1);
