@@ -167,17 +167,20 @@ TEST_F(Desktop, IdlePeekWaitsBrieflyAndGivesTheProcessorBack) {
     EXPECT_LT(timed.cpu_ms, timed.wall_ms / 2);
 }
 
+// A peek that waited would take the whole bound every time; a busy machine
+// may delay a few peeks, so only most of them must return at once.
 TEST_F(Desktop, PendingInputIsReportedWithoutWaiting) {
+    int slow = 0;
     for (int i = 0; i < 50; ++i) {
         PushButton(i % 2 == 0 ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP, 10, 10);
         const auto start = std::chrono::steady_clock::now();
         ASSERT_EQ(backend->peek_message(), 1);
-        const auto waited = std::chrono::steady_clock::now() - start;
-        EXPECT_LT(waited, std::chrono::milliseconds(kIdleWaitMs)) << "peek " << i;
+        slow += std::chrono::steady_clock::now() - start >= std::chrono::milliseconds(kIdleWaitMs);
         Message m;
         ASSERT_EQ(backend->get_message(&m), 1);
         EXPECT_EQ(m.message, i % 2 == 0 ? 513u : 514u);
     }
+    EXPECT_LT(slow, 10);
 }
 
 namespace {
