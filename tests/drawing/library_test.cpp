@@ -114,7 +114,17 @@ TEST(LibraryStore, ForgedCountsAreNotCopiedPastTheDrawing) {
     FetchDrawing(lib, 0, tiny);
     EXPECT_EQ(tiny.vertex_count, 0);
     EXPECT_EQ(tiny.shape_count, 0);
-    // Counts that disagree with the slot's size are not believed.
+    // Counts that disagree with the slot's size are not believed: 3 shapes
+    // where the 100 bytes hold 4, or 2047 vertices. Nor is a total in use
+    // other than the slots' sum.
+    lib.arena[50] = 3;
+    EXPECT_FALSE(CheckLibrary(lib));
+    FetchDrawing(lib, 0, o.d);
+    EXPECT_EQ(o.d.vertex_count, 0);
+    lib.arena[50] = 4;
+    lib.used += 2;
+    EXPECT_FALSE(CheckLibrary(lib));
+    lib.used -= 2;
     lib.arena[0] = 0xFF;
     lib.arena[1] = 0x07;  // 2047 vertices in a 100-byte slot
     EXPECT_FALSE(CheckLibrary(lib));

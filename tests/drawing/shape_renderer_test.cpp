@@ -142,6 +142,32 @@ TEST(ShapeRenderer, CurveEndWithoutControlPointIsACorner) {
     RenderOnWhite(o.d);
     EXPECT_EQ(Snapshot(), corners);
     EXPECT_EQ(PixelAt(90, 90), kRedWord);
+
+    // In an outline too, also where the curve end follows a corner.
+    o.d.shapes[0].kind = kShapeOutline;
+    o.d.vertices[1].type = kPointCorner;
+    RenderOnWhite(o.d);
+    const std::vector<uint16_t> lines = Snapshot();
+    o.d.vertices[1].type = kPointCurveEnd;
+    o.d.vertices[2].type = kPointCurveEnd;
+    RenderOnWhite(o.d);
+    EXPECT_EQ(Snapshot(), lines);
+}
+
+// A record whose block runs past the view's vertices draws nothing; the
+// shapes before it draw as usual.
+TEST(ShapeRenderer, AShapeRunningPastTheViewsVerticesIsSkipped) {
+    OwnedDrawing o;
+    AddPoints(o.d, {{20, 20}, {60, 20}, {60, 60}}, kShapeFilled, kRed);
+    RenderOnWhite(o.d);
+    const std::vector<uint16_t> first = Snapshot();
+    AddPoints(o.d, {{100, 100}, {140, 100}, {140, 140}}, kShapeFilled, kRed);
+    ASSERT_EQ(o.d.vertex_count, 6);
+    DrawingView view = ViewOf(o.d);
+    view.vertex_count = 5;
+    ResetTestSurface(kWhite);
+    RenderDrawing(surface, view, kIdentity);
+    EXPECT_EQ(Snapshot(), first);
 }
 
 TEST(ShapeRenderer, LibraryViewDrawsLikeTheDrawing) {

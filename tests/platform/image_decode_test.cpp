@@ -162,7 +162,8 @@ TEST(DecodeImage, AlphaAndTransparencyAreIgnoredAndSixteenBitsKeepTheHighByte) {
     grey.zero_transparent = true;
     ExpectDecodesTo(grey, {0, 0, 0, 255, 255, 255}, "grey tRNS");
 
-    PngPlan rgb = Plan(2, 1, PNG_COLOR_TYPE_RGB, 16, {0, 0, 0, 0x1234, 0x5678, 0x9ABC});
+    // 0x12FF keeps 0x12; rounding to the nearest 8-bit value would give 0x13.
+    PngPlan rgb = Plan(2, 1, PNG_COLOR_TYPE_RGB, 16, {0, 0, 0, 0x12FF, 0x5678, 0x9ABC});
     rgb.zero_transparent = true;
     ExpectDecodesTo(rgb, {0, 0, 0, 0x12, 0x56, 0x9A}, "rgb16 tRNS");
 }

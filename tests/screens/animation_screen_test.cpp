@@ -148,6 +148,10 @@ TEST_F(AnimationScreen, LettingGoOfTheFrameSliderPosesTheActors) {
     const Point32 origin = ActorOrigin(0);
     EXPECT_EQ(PickOwner(static_cast<int16_t>(origin.x), static_cast<int16_t>(origin.y)), 0)
         << "the picks follow";
+    ResetPickList();
+    AnimationCommand(kAnimationActorTabs);
+    EXPECT_EQ(PickOwner(static_cast<int16_t>(origin.x), static_cast<int16_t>(origin.y)), 0)
+        << "a tab press refreshes the picks too";
 }
 
 // Picking and dragging.
@@ -220,6 +224,13 @@ TEST_F(AnimationScreen, KeyTicksMarkTheSelectedActorsKeysBesideTheSlider) {
     selected_actor = -1;
     AnimationRedraw();
     EXPECT_EQ(PixelAt(229, 130), 0xFFFF);
+}
+
+TEST_F(AnimationScreen, TheFrameSlidersKnobSitsOnTheCurrentFramesRow) {
+    current_frame = 100;  // row 130 of the slider running down x = 229 from row 30
+    FrameSliderFace(animation_table[4]);
+    EXPECT_EQ(PixelAt(229, 128), PackColourWord(0, 0, 255));
+    EXPECT_EQ(PixelAt(229, 134), 0) << "the bare black track";
 }
 
 TEST_F(AnimationScreen, TheHighlightAsksForAnotherRedrawWhileSomethingIsSelected) {

@@ -251,6 +251,8 @@ TEST_F(EditorCommands, NewDrawingTakesTheNextSlotAndStopsAt63) {
     NewDrawing();
     EXPECT_EQ(Slots(), std::tuple(1, 2, 0));
     EXPECT_TRUE(SlotHoldsDrawing(library, 0));
+    Strip(kEditorNewDrawingStrip, 1);  // cell 1 only refreshes
+    EXPECT_EQ(Slots(), std::tuple(1, 2, 0));
 
     // From 62 with the next new slot at 63: on to 63, which stays next.
     current_slot = drawing_slot = 62;
@@ -264,8 +266,6 @@ TEST_F(EditorCommands, NewDrawingTakesTheNextSlotAndStopsAt63) {
     AddBox(80, 40, 120, 80);
     NewDrawing();
     EXPECT_EQ(Slots(), std::tuple(63, 63, 2));
-    Strip(kEditorNewDrawingStrip, 1);  // cell 1 only refreshes
-    EXPECT_EQ(Slots(), std::tuple(63, 63, 2));
 }
 
 TEST_F(EditorCommands, ARefusedStoreKeepsTheSlotAndTheDrawing) {
@@ -275,6 +275,10 @@ TEST_F(EditorCommands, ARefusedStoreKeepsTheSlotAndTheDrawing) {
     EXPECT_EQ(Slots(), std::tuple(0, 1, 1));
     EXPECT_EQ(drawing.vertex_count, 1800);
     EXPECT_TRUE(RefusalCueShowing());
+    // The library chooser does not open either: the slot it fetched would replace the drawing.
+    Script("tap 10 25\n");
+    DrawingEditorCommand(kEditorLibraryButton);
+    EXPECT_EQ(drawing.vertex_count, 1800);
 
     // Leaving through the mode selector and coming back keeps it as well.
     EXPECT_FALSE(StoreEditedDrawing());

@@ -167,6 +167,15 @@ TEST_F(FileBrowser, ANameThatDoesNotFitItsListIsLeftOutWhole) {
     EXPECT_EQ(std::strlen(files), 14u);
     for (const std::string& item : SortedItems(files)) EXPECT_EQ(item.size(), 4u) << item;
     for (size_t i = 16; i < sizeof files; ++i) EXPECT_EQ(files[i], '#') << i;
+
+    // Alone, 14 bytes fill the 16 with separator and terminator; 15 do not fit.
+    for (size_t length : {14u, 15u}) {
+        DeviceRootFolder own;
+        own.File(std::string(length, 'n'));
+        ListDirectory("\\*.*", files, dirs, 16);
+        EXPECT_EQ(std::strlen(files), length == 14 ? 14u : 0u) << length;
+        EXPECT_EQ(files[16], '#') << length;
+    }
 }
 
 TEST_F(FileBrowser, LongNamesFillTheListsWithoutOverrunningThem) {
@@ -219,6 +228,12 @@ TEST_F(FileBrowser, ARescanStartsAtTheFirstPagesAndPageCellsBeyondTheLastAreIgno
         Command(step.id, step.cell);
         EXPECT_EQ(*step.value, step.expected) << "id " << step.id << ", cell " << step.cell;
     }
+    // A directory cell counts from its page's first directory: cell 1 of
+    // the second page enters directory 11.
+    char twelfth[kNameBytes];
+    CopyItem(directory_list, 11, twelfth, '|');
+    Command(kFilesDirectoryCells, 1);
+    EXPECT_EQ(std::string(directory), std::string(twelfth) + "\\");
 }
 
 TEST_F(FileBrowser, EntersSubdirectoriesAndGoesBackUpToTheRoot) {
@@ -296,6 +311,7 @@ TEST_F(FileBrowser, PageBubblesAppearOnlyWithMoreThanOnePage) {
         for (int p = 1; p <= 4; ++p)
             EXPECT_EQ(PixelAt(14 * p - 3, 40) != file_area, p <= c[1]) << c[0] << " files, bubble " << p;
         EXPECT_EQ(PixelAt(11, 220), directory_area);
+        EXPECT_EQ(PixelAt(200, 150), PackColourWord(0, 180, 0)) << "the panel right of the names";
     }
 }
 

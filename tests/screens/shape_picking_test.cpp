@@ -36,9 +36,10 @@ TEST_F(ShapePicking, RepeatedTapsCycleDownThroughOverlappingShapes) {
     AddBox(80, 80, 160, 160);
     BuildShapePickList();
     // The upper one first; an empty place selects nothing; the box reaches
-    // one pixel beyond the shape's bounds.
-    const int taps[][3] = {
-        {100, 100, 1}, {100, 100, 0}, {100, 100, 1}, {200, 250, -1}, {41, 41, 0}, {39, 39, 0}};
+    // one pixel beyond the shape's bounds (the corner at 40, 40 maps back to
+    // 39, 39).
+    const int taps[][3] = {{100, 100, 1}, {100, 100, 0}, {100, 100, 1}, {200, 250, -1},
+                           {41, 41, 0},   {38, 38, 0},   {37, 37, -1}};
     for (const auto& tap : taps) {
         Down(tap[0], tap[1]);
         EXPECT_EQ(selected_shape, tap[2]) << tap[0] << "," << tap[1];
