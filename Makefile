@@ -63,7 +63,7 @@ screenshots: build
 	for pair in $(SHOT_NAMES); do cp $(DEMO_OUT)/$${pair%%:*}.png $(SHOTS)/$${pair##*:}.png; done
 
 # A long randomized session in the sanitizer build; a failure leaves its
-# shrunk reproducing script in $(BUILD)/soak. The seeds are shared out over
+# shrunk reproducing script in $(BUILD)/soak. The seeds are split among
 # JOBS processes, each logging to $(BUILD)/soak/soak-N.log.
 soak: build-sanitize
 	scripts/soak.sh $(SANITIZE)/kn_tests_reliability $(CURDIR)/$(BUILD)/soak $(SOAK_STEPS) $(JOBS)
