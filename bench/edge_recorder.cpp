@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "drawing/fixed.h"
+#include "geometry/fixed.h"
 #include "raster/lines.h"
 #include "raster/polygon_fill.h"
 #include "raster/shape_renderer.h"

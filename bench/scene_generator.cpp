@@ -1,6 +1,7 @@
 #include "scene_generator.h"
 
 #include "drawing/colour.h"
+#include "geometry/sincos.h"
 
 namespace {
 

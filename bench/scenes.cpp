@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "animation/stage.h"
-#include "animation/transform.h"
+#include "geometry/transform.h"
 #include "drawing/colour.h"
 #include "drawing/drawing.h"
 #include "drawing/library.h"
@@ -14,6 +14,10 @@
 #include "screens/colour_picker.h"
 #include "screens/drawing_editor.h"
 #include "screens/layout_tables.h"
+#include "screens/animation_screen.h"
+#include "screens/colour_picker.h"
+#include "screens/drawing_editor.h"
+#include "screens/file_browser.h"
 #include "screens/screen_state.h"
 #include "surface/pen.h"
 #include "surface/surface.h"
@@ -35,16 +39,16 @@ bool SetUpProgram() {
     InitStage(stage, library);
     ClearStage(stage);
 
-    ResetDrawingEditor();
-    mode = kModeDrawing;
+    ResetEditor();
+    controls.mode = kModeDrawing;
     current_colour = MakeColour(0, 0, 0, 255);
     SyncPickerFromColour(current_colour);
-    alpha_value = 255;
+    picker.alpha_value = 255;
     ui.stroke_colour = current_colour;
     ui.stroke_active = 0;
-    view_pose = Pose{0, 0, 0, 1638};
-    view_transform = BuildTransform(view_pose);
-    InvertTransform(view_transform, &inverse_view_transform);
+    editor.view_pose = Pose{0, 0, 0, 1638};
+    editor.view = BuildTransform(editor.view_pose);
+    InvertTransform(editor.view, &editor.inverse_view);
     SetPenColour(surface, MakeColour(0, 0, 0, 255));
     return true;
 }
@@ -53,8 +57,8 @@ bool LoadEditorScene(uint16_t shape_count) {
     drawing.vertex_count = 0;
     drawing.shape_count = 0;
     if (shape_count > 0 && !GenerateScene(drawing, EditorScene(shape_count))) return false;
-    mode = kModeDrawing;
-    tool = kToolOutline;
+    controls.mode = kModeDrawing;
+    editor.tool = kToolOutline;
     return true;
 }
 
@@ -89,9 +93,9 @@ bool LoadPlaybackScene() {
 }
 
 void LoadPickerScene() {
-    hue_value = 100;
-    square_value = 60 * 120 + 70;
-    alpha_value = 200;
+    picker.hue_value = 100;
+    picker.square_value = 60 * 120 + 70;
+    picker.alpha_value = 200;
 }
 
 void EditorFrame() {
@@ -103,7 +107,7 @@ void EditorFrame() {
 void EditorShapesOnly() {
     surface.pen_colour.word = 0xFFFF;
     ClearSurface(surface);
-    RenderDrawing(surface, ViewOf(drawing), view_transform);
+    RenderDrawing(surface, ViewOf(drawing), editor.view);
 }
 
 // The body of the playback loop's frame step.

@@ -10,6 +10,10 @@
 #include "platform/headless.h"
 #include "scene_generator.h"
 #include "scenes.h"
+#include "screens/animation_screen.h"
+#include "screens/colour_picker.h"
+#include "screens/drawing_editor.h"
+#include "screens/file_browser.h"
 #include "screens/screen_state.h"
 #include "surface/surface.h"
 
@@ -118,9 +122,9 @@ std::string RunSelfCheck(CairoPeer& peer, Recording* recording, const char* png_
 
     if (!LoadEditorScene(kShapeCapacity)) return "cannot load the editor scene";
     const DrawingView view = ViewOf(drawing);
-    *recording = RecordDrawing(view, view_transform);
+    *recording = RecordDrawing(view, editor.view);
     if (recording->shapes.size() != kShapeCapacity) return "the recording lost shapes";
-    problem = CheckRecording(surface, view, view_transform, *recording);
+    problem = CheckRecording(surface, view, editor.view, *recording);
     if (!problem.empty()) return "recording and renderer differ: " + problem;
 
     EditorShapesOnly();

@@ -23,12 +23,17 @@ command -v clang++ >/dev/null || { echo "fuzz/build.sh needs clang++ (and libcla
 
 cmake -S "$repo" -B "$out/core" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DKN_TESTS=OFF -DKN_BENCH=OFF -DCMAKE_CXX_FLAGS="$compile_flags" >/dev/null
-cmake --build "$out/core" -j "$jobs" --target kalvenorix_core
+cmake --build "$out/core" -j "$jobs" --target kn_shell
+# The layers from the top down, as a static link wants them.
+layers=""
+for layer in shell screens ui animation raster drawing surface input geometry platform; do
+  layers="$layers $out/core/libkn_$layer.a"
+done
 libs=$(pkg-config --libs sdl2 libpng)
 for target in $targets; do
-  if [ ! -x "$out/fuzz_$target" ] || [ -n "$(find "$here" "$out/core/libkalvenorix_core.a" -newer "$out/fuzz_$target" -print -quit)" ]; then
+  if [ ! -x "$out/fuzz_$target" ] || [ -n "$(find "$here" $layers -newer "$out/fuzz_$target" -print -quit)" ]; then
     clang++ -std=c++20 -Wall -Wextra $compile_flags $link_flags -I"$repo/src" "$here/$target.cpp" \
-            "$out/core/libkalvenorix_core.a" $libs -o "$out/fuzz_$target"
+            $layers $libs -o "$out/fuzz_$target"
   fi
 done
 

@@ -35,7 +35,7 @@ inline void Require(bool condition, const char* what) {
 
 inline void EnsureSurface() {
     if (surface.pixel_base == nullptr) {
-        const GXDisplayProperties portrait = {240, 320, 2, 480, 16, 0};
+        const GXDisplayProperties portrait = kPortraitDisplay;
         InitScreenSurfaceFrom(surface, portrait);
     }
 }
@@ -86,7 +86,7 @@ inline void EmptyFolder(const std::string& folder) {
 }
 
 inline void ListsAreWellFormed(size_t capacity) {
-    for (const char* list : {static_cast<const char*>(file_list), static_cast<const char*>(directory_list)}) {
+    for (const char* list : {static_cast<const char*>(files.file_list), static_cast<const char*>(files.directory_list)}) {
         const size_t length = strnlen(list, kListBytes);
         Require(length < kListBytes && length < capacity, "an item list overran its capacity");
         Require(length == 0 || (list[0] != kItemSeparator && list[length - 1] != kItemSeparator),
@@ -139,12 +139,12 @@ inline int SettingsFileInput(const uint8_t* data, size_t size) {
     if (size > 0) std::fwrite(data, 1, size, file);
     std::fclose(file);
     SetDeviceRoot(root.c_str());
-    std::strcpy(directory, "\\");
+    std::strcpy(files.directory, "\\");
     ReadSettings();
-    Require(std::memchr(directory, 0, kDirectoryBytes) != nullptr, "the directory lost its terminator");
+    Require(std::memchr(files.directory, 0, kDirectoryBytes) != nullptr, "the directory lost its terminator");
     // A leading backslash is added where it fits: only a line that fills the
     // buffer may start without one.
-    Require(directory[0] == '\\' || std::strlen(directory) == kDirectoryBytes - 1,
+    Require(files.directory[0] == '\\' || std::strlen(files.directory) == kDirectoryBytes - 1,
             "the directory does not start at the root");
     RescanDirectory();
     ListsAreWellFormed(kListBytes);
@@ -203,18 +203,18 @@ inline int DirectoryListingInput(const uint8_t* data, size_t size) {
         }
     }
     SetDeviceRoot(folder.c_str());
-    std::memset(file_list, 0x55, sizeof file_list);
-    std::memset(directory_list, 0x55, sizeof directory_list);
-    ListDirectory("\\*.*", file_list, directory_list, capacity);
+    std::memset(files.file_list, 0x55, sizeof files.file_list);
+    std::memset(files.directory_list, 0x55, sizeof files.directory_list);
+    ListDirectory("\\*.*", files.file_list, files.directory_list, capacity);
     ListsAreWellFormed(capacity);
     // The same folder through the browser's own path, then a pattern made of
     // the input's last bytes.
-    std::strcpy(directory, "\\");
+    std::strcpy(files.directory, "\\");
     RescanDirectory();
     ListsAreWellFormed(kListBytes);
     const size_t tail = size < 300 ? size : 300;
     std::string pattern(reinterpret_cast<const char*>(data + size - tail), tail);
-    ListDirectory(pattern.c_str(), file_list, directory_list);
+    ListDirectory(pattern.c_str(), files.file_list, files.directory_list);
     ListsAreWellFormed(kListBytes);
     return 0;
 }

@@ -8,11 +8,11 @@
 
 #include "platform/host_files.h"
 #include "surface/surface.h"
-#include "ui/skin_art.h"
+#include "skin_art.h"
 
 int main(int argc, char** argv) {
     const char* path = argc > 1 ? argv[1] : KN_SOURCE_DIR "/assets/device/tovu/skin1.png";
-    const GXDisplayProperties portrait = {240, 320, 2, 480, 16, 0};
+    const GXDisplayProperties portrait = kPortraitDisplay;
     InitScreenSurfaceFrom(surface, portrait);
     if (surface.pixel_base == nullptr) {
         std::fprintf(stderr, "make_skin: no drawing surface\n");

@@ -2,7 +2,7 @@
 // spins on the message pump and shows the next frame once more than 47 ms
 // have passed since the last one.
 #include "animation/stage.h"
-#include "shell/shell.h"
+#include "input/input.h"
 
 constexpr int32_t kLastPlayedFrame = 200;
 constexpr uint32_t kFrameWaitMs = 47;  // a frame lasts longer than this
@@ -27,12 +27,12 @@ void PlayAnimation(Stage& st, ScreenSurface& s) {
             PresentSurface(s);
             frame = frame < kLastPlayedFrame ? frame + 1 : 0;
         }
-        if (shell.tap_latch) {
-            shell.tap_latch = 0;
+        if (input.tap_latch) {
+            input.tap_latch = 0;
             stop = true;
         }
     }
     // Return only once the stylus has lifted, so that the stopping tap does
     // not start a press on the screen below.
-    while (shell.stylus_down) PumpMessages();
+    while (input.stylus_down) PumpMessages();
 }

@@ -152,7 +152,7 @@ void HighlightActor(Stage& st, ScreenSurface& s, int16_t i) {
     s.pen_colour.word = 0xFFFF;
     SelectPenMode(s, 1);
     // The pattern moves one pixel every 64 ms.
-    uint16_t pattern = kMarchingAnts[(GetTickCount() >> 6) & 7];
+    const uint16_t pattern = kMarchingAnts[MarchingAntsPhase(GetTickCount())];
     DrawDashedLine(s, left, top, right, top, pattern);
     DrawDashedLine(s, right, y1, right, y2, pattern);
     DrawDashedLine(s, right, bottom, left, bottom, pattern);

@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "animation/transform.h"
+#include "geometry/transform.h"
 #include "drawing/library.h"
 #include "surface/surface.h"
 

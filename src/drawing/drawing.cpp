@@ -7,7 +7,8 @@
 #include <cstring>
 #include <new>
 
-#include "drawing/fixed.h"
+#include "geometry/fixed.h"
+#include "geometry/sincos.h"
 
 Drawing drawing;
 

@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "animation/transform.h"
+#include "geometry/transform.h"
 #include "drawing/colour.h"
 
 enum : uint8_t {
@@ -98,12 +98,3 @@ bool InsertVertex(Drawing& d, uint16_t shape, uint16_t vertex);
 void ToggleCurve(const ShapeRecord& shape, Vertex* pool, uint16_t vertex);
 void ToggleContourStart(const ShapeRecord& shape, Vertex* pool, uint16_t vertex);
 Bounds ShapeBounds(const ShapeRecord& shape, const Vertex* pool, const Transform& t);
-
-// Sine and cosine in Q14 of an angle in tenths of a degree; positive sine
-// points down the screen.
-struct SinCosValue {
-    int16_t sin;
-    int16_t cos;
-};
-SinCosValue SinCos(int16_t angle);
-extern const uint16_t kCosineTable[901];

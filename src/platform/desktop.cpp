@@ -10,8 +10,6 @@
 #include <cstring>
 #include <thread>
 
-constexpr int kScreenW = 240;
-constexpr int kScreenH = 320;
 constexpr int kQueueCapacity = 64;
 constexpr int kFallbackRefreshHz = 60;
 
@@ -24,10 +22,10 @@ struct DesktopState {
     SDL_Window* window = nullptr;
     SDL_Renderer* renderer = nullptr;
     SDL_Texture* texture = nullptr;
-    uint16_t frame[kScreenW * kScreenH] = {};  // the program draws here
+    uint16_t frame[kScreenWidth * kScreenHeight] = {};  // the program draws here
 
     // Presentation: what the window shows, and when it last changed.
-    uint16_t shown[kScreenW * kScreenH] = {};
+    uint16_t shown[kScreenWidth * kScreenHeight] = {};
     bool shown_valid = false;          // shown holds a presented frame
     Clock::duration refresh_interval = std::chrono::microseconds(1000000 / kFallbackRefreshHz);
     Clock::time_point last_present = {};
@@ -60,8 +58,8 @@ static int Clamp(int v, int low, int high) { return v < low ? low : v > high ? h
 
 int ChooseDesktopScale(int usable_width, int usable_height) {
     int scale = kMaxDesktopScale;
-    while (scale > kMinDesktopScale && (kScreenW * scale + kDecorationWidth > usable_width ||
-                                        kScreenH * scale + kDecorationHeight > usable_height))
+    while (scale > kMinDesktopScale && (kScreenWidth * scale + kDecorationWidth > usable_width ||
+                                        kScreenHeight * scale + kDecorationHeight > usable_height))
         --scale;
     return scale;
 }
@@ -70,14 +68,14 @@ int DesktopScale() { return desktop.window != nullptr ? desktop.scale : desktop.
 
 // Window pixels to screen pixels: divide by the scale, clamp to the screen.
 static uint32_t WindowToScreen(int x, int y) {
-    return PackPosition(Clamp(x / desktop.scale, 0, kScreenW - 1),
-                        Clamp(y / desktop.scale, 0, kScreenH - 1));
+    return PackPosition(Clamp(x / desktop.scale, 0, kScreenWidth - 1),
+                        Clamp(y / desktop.scale, 0, kScreenHeight - 1));
 }
 
 // Finger positions are fractions of the window.
 static uint32_t FingerToScreen(float fx, float fy) {
-    return PackPosition(Clamp(static_cast<int>(fx * kScreenW), 0, kScreenW - 1),
-                        Clamp(static_cast<int>(fy * kScreenH), 0, kScreenH - 1));
+    return PackPosition(Clamp(static_cast<int>(fx * kScreenWidth), 0, kScreenWidth - 1),
+                        Clamp(static_cast<int>(fy * kScreenHeight), 0, kScreenHeight - 1));
 }
 
 static void SendStylus(uint32_t message, uint32_t word_param, uint32_t position) {
@@ -101,7 +99,7 @@ static void ReadRefreshRate();
 static void Translate(const SDL_Event& e) {
     switch (e.type) {
         case SDL_QUIT:
-            Enqueue(16, 0, 0);
+            Enqueue(kMessageClose, 0, 0);
             break;
         case SDL_WINDOWEVENT:
             if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) Enqueue(kMessageSetFocus, 0, 0);
@@ -109,7 +107,7 @@ static void Translate(const SDL_Event& e) {
                 LiftStylus();
                 Enqueue(kMessageKillFocus, 0, 0);
             }
-            if (e.window.event == SDL_WINDOWEVENT_CLOSE) Enqueue(16, 0, 0);
+            if (e.window.event == SDL_WINDOWEVENT_CLOSE) Enqueue(kMessageClose, 0, 0);
             // The desktop may have thrown the window's pixels away; a program
             // that is waiting for input will not present again by itself.
             if (e.window.event == SDL_WINDOWEVENT_EXPOSED && desktop.shown_valid)
@@ -166,7 +164,7 @@ static void Translate(const SDL_Event& e) {
     }
 }
 
-static GXDisplayProperties DesktopDisplayProperties() { return {240, 320, 2, 480, 16, 0}; }
+static GXDisplayProperties DesktopDisplayProperties() { return kPortraitDisplay; }
 
 // Moves what SDL has queued into our queue, without asking the desktop for
 // more; events stay in SDL's queue while ours is full.
@@ -208,7 +206,7 @@ static int DesktopGet(Message* out) {
 static uint16_t* DesktopBeginDraw() { return desktop.frame; }
 
 static void ShowFrame(const uint16_t* pixels) {
-    SDL_UpdateTexture(desktop.texture, nullptr, pixels, kScreenW * 2);
+    SDL_UpdateTexture(desktop.texture, nullptr, pixels, kScreenWidth * 2);
     SDL_RenderClear(desktop.renderer);
     SDL_RenderCopy(desktop.renderer, desktop.texture, nullptr, nullptr);
     SDL_RenderPresent(desktop.renderer);
@@ -305,13 +303,13 @@ static int DesktopCreateWindow(int) {
             desktop.scale = 2;
     }
     desktop.window = SDL_CreateWindow("KalveNorix", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                      kScreenW * desktop.scale, kScreenH * desktop.scale, 0);
+                                      kScreenWidth * desktop.scale, kScreenHeight * desktop.scale, 0);
     if (desktop.window == nullptr) return Failed();
     ReadRefreshRate();
     desktop.renderer = SDL_CreateRenderer(desktop.window, -1, 0);
     if (desktop.renderer == nullptr) return Failed();
     desktop.texture = SDL_CreateTexture(desktop.renderer, SDL_PIXELFORMAT_RGB565,
-                                        SDL_TEXTUREACCESS_STREAMING, kScreenW, kScreenH);
+                                        SDL_TEXTUREACCESS_STREAMING, kScreenWidth, kScreenHeight);
     if (desktop.texture == nullptr) return Failed();
     SDL_SetRenderDrawColor(desktop.renderer, 0, 0, 0, 255);
     return 1;

@@ -17,8 +17,6 @@
 // State
 // ---------------------------------------------------------------------------
 
-constexpr int kFrameWidth = 240;
-constexpr int kFrameHeight = 320;
 constexpr uint64_t kClockStart = 1000000;
 constexpr uint64_t kSettleMs = 10;
 constexpr int kDefaultDragSteps = 8;
@@ -58,7 +56,7 @@ struct HeadlessState {
     int queue_count = 0;
 
     // Display.
-    uint16_t frame[kFrameWidth * kFrameHeight] = {};
+    uint16_t frame[kScreenWidth * kScreenHeight] = {};
     uint32_t frames_presented = 0;
 
     char trace[2048] = {};
@@ -350,15 +348,15 @@ bool LoadHeadlessScriptFile(const char* path, char* error, size_t error_capacity
 
 bool WriteFramePng(const uint16_t* frame, const char* host_path) {
     // Each channel's top bits, the low bits zero: r << 3, g << 2, b << 3.
-    static uint8_t rgb[kFrameWidth * kFrameHeight * 3];
+    static uint8_t rgb[kScreenWidth * kScreenHeight * 3];
     uint8_t* out = rgb;
-    for (int i = 0; i < kFrameWidth * kFrameHeight; ++i, out += 3) {
+    for (int i = 0; i < kScreenWidth * kScreenHeight; ++i, out += 3) {
         const uint16_t word = frame[i];
         out[0] = static_cast<uint8_t>((word >> 11) << 3);
         out[1] = static_cast<uint8_t>(((word >> 5) & 63) << 2);
         out[2] = static_cast<uint8_t>((word & 31) << 3);
     }
-    return EncodePngFile(host_path, kFrameWidth, kFrameHeight, rgb);
+    return EncodePngFile(host_path, kScreenWidth, kScreenHeight, rgb);
 }
 
 // A screenshot that cannot be written ends the run: a session whose results
@@ -399,12 +397,12 @@ static void FeedScript() {
     }
     if (headless.queue_count == 0 && headless.next_step == headless.steps.size() &&
         headless.clock_ms >= headless.next_due_ms && !headless.close_queued) {
-        Enqueue({16, 0, 0});
+        Enqueue({kMessageClose, 0, 0});
         headless.close_queued = true;
     }
 }
 
-static GXDisplayProperties HeadlessDisplayProperties() { return {240, 320, 2, 480, 16, 0}; }
+static GXDisplayProperties HeadlessDisplayProperties() { return kPortraitDisplay; }
 
 static int HeadlessPeek() {
     FeedScript();

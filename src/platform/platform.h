@@ -18,11 +18,19 @@ struct GXDisplayProperties {
 };
 static_assert(sizeof(GXDisplayProperties) == 24);
 
+// The screen every host shows: 240 x 320 pixels, portrait.
+constexpr int kScreenWidth = 240;
+constexpr int kScreenHeight = 320;
+// Its frame buffer: 16-bit pixels, rows top-down, no padding.
+constexpr GXDisplayProperties kPortraitDisplay = {kScreenWidth, kScreenHeight, 2,
+                                                  2 * kScreenWidth, 16, 0};
+
 // Message numbers the shell's window procedure knows.
 enum : uint32_t {
     kMessageDestroy = 2,
     kMessageSetFocus = 7,
     kMessageKillFocus = 8,
+    kMessageClose = 16,  // the user closed the window
     kMessageQuit = 18,
     kMessageSettingChange = 26,
     kMessageKeyDown = 256,

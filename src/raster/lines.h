@@ -20,3 +20,5 @@ void DrawDashedLine(ScreenSurface& s, int32_t x0, int32_t y0, int32_t x1, int32_
 
 // Four on, four off, each entry one pixel further along than the one before.
 extern const uint16_t kMarchingAnts[8];
+// The entry of kMarchingAnts on show at a tick count: one step every 64 ms.
+inline int32_t MarchingAntsPhase(uint32_t tick_ms) { return static_cast<int32_t>((tick_ms >> 6) & 7); }

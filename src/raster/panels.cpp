@@ -2,7 +2,7 @@
 
 #include "raster/lines.h"
 #include "surface/pen.h"
-#include "ui/font.h"
+#include "raster/font.h"
 
 const ColourRecord kOpaqueWhite = {255, 255, 255, 255, 0xFFFF};
 const ColourRecord kOpaqueBlack = {0, 0, 0, 255, 0x0000};

@@ -1,6 +1,6 @@
 #include "raster/polygon_fill.h"
 
-#include "drawing/fixed.h"
+#include "geometry/fixed.h"
 #include "surface/pen.h"
 
 // Geometry: vertices sit on pixel corners; row y is the band between the

@@ -4,7 +4,7 @@
 // inner contour makes a hole; outlines go straight to the line drawer.
 #include "raster/shape_renderer.h"
 
-#include "drawing/fixed.h"
+#include "geometry/fixed.h"
 #include "raster/curves.h"
 #include "raster/lines.h"
 #include "raster/polygon_fill.h"

@@ -1,7 +1,7 @@
 // Turns a drawing under a transform into pixels: filled shapes through the
 // even-odd filler, outlines as anti-aliased lines, curves flattened.
 #pragma once
-#include "animation/transform.h"
+#include "geometry/transform.h"
 #include "drawing/drawing.h"
 #include "surface/surface.h"
 

@@ -3,12 +3,13 @@
 #include "screens/animation_screen.h"
 
 #include "animation/stage.h"
-#include "drawing/fixed.h"
+#include "geometry/fixed.h"
 #include "raster/ellipses.h"
 #include "raster/lines.h"
 #include "raster/panels.h"
 #include "screens/layout_tables.h"
 #include "screens/pose_screen.h"
+#include "screens/drawing_editor.h"
 #include "screens/screen_state.h"
 #include "surface/pen.h"
 #include "surface/pick_list.h"
@@ -17,18 +18,23 @@
 // ---------------------------------------------------------------------------
 // Selection
 // ---------------------------------------------------------------------------
-// The selection always names an actor record or -1; anything else (it cannot
-// arise from the widgets) is read as none rather than indexing past the stage.
-static int16_t SelectedActor() {
-    if (selected_actor < 0 || selected_actor >= kActorCapacity) return -1;
-    return static_cast<int16_t>(selected_actor);
+StageScreenState stage_screen;
+
+// Key ticks leave this many pixels of the slider free on either side.
+constexpr int32_t kKeyMarkInset = 4;
+
+void ResetStageScreen() { stage_screen = StageScreenState{}; }
+
+int16_t SelectedActor() {
+    if (stage_screen.selected_actor < 0 || stage_screen.selected_actor >= kActorCapacity) return -1;
+    return static_cast<int16_t>(stage_screen.selected_actor);
 }
 
 // Keys the selected actor's current pose at the current frame.
 static void KeySelectedActor() {
     const int16_t actor = SelectedActor();
     if (actor < 0) return;
-    SetKey(stage, actor, static_cast<uint16_t>(current_frame), stage.actors[actor].pose);
+    SetKey(stage, actor, static_cast<uint16_t>(stage_screen.current_frame), stage.actors[actor].pose);
 }
 
 // ---------------------------------------------------------------------------
@@ -38,13 +44,10 @@ static void KeySelectedActor() {
 static void KeepScreen() {}
 
 static void ChooseSlotForActor() {
-    const int16_t saved_canvas_mode = ui.canvas_mode;
-    ui.canvas_mode = 0;
-    RunUiLoop(ui, library_browser_table, KeepScreen);
-    ui.canvas_mode = saved_canvas_mode;
+    RunNestedLoop(library_browser_table, KeepScreen);
     const int16_t actor = SelectedActor();
     if (actor < 0) return;
-    stage.actors[actor].slot = static_cast<int16_t>(current_slot);
+    stage.actors[actor].slot = static_cast<int16_t>(editor.current_slot);
     RefreshActorPicks(stage);
 }
 
@@ -53,50 +56,44 @@ static void ChooseSlotForActor() {
 // none, so both always name an actor record (or -1 for the selection).
 static void AddStripCommand() {
     if (library.slot_count == 0) return;
-    if (strip_cell == kAddActorCell) {
-        if (!AddActor(stage, static_cast<int16_t>(current_slot))) return;
-        selected_actor = actor_tab_count;
-        actor_tab_count += 1;
-    } else if (strip_cell == kFewerTabsCell) {
-        if (actor_tab_count > 0) actor_tab_count -= 1;
+    if (controls.strip_cell == kAddActorCell) {
+        if (!AddActor(stage, static_cast<int16_t>(editor.current_slot))) return;
+        stage_screen.selected_actor = stage_screen.actor_tab_count;
+        stage_screen.actor_tab_count += 1;
+    } else if (controls.strip_cell == kFewerTabsCell) {
+        if (stage_screen.actor_tab_count > 0) stage_screen.actor_tab_count -= 1;
     }
 }
 
 static void PlayStripCommand() {
     if (library.slot_count == 0) return;
-    if (strip_cell == kPlayCell) {
+    if (controls.strip_cell == kPlayCell) {
         PlayAnimation(stage, surface);
-    } else if (strip_cell == kPoseCell) {
+    } else if (controls.strip_cell == kPoseCell) {
         RunPoseScreen();
     }
     RefreshActorPicks(stage);
 }
 
-void AnimationCommand(uint16_t id) {
-    switch (id) {
-    case kAnimationLibraryButton:
-        ChooseSlotForActor();
-        break;
-    case kAnimationStage:  // the stylus left the stage: the pose becomes a key
-        KeySelectedActor();
-        break;
-    case kAnimationAddStrip:
-        AddStripCommand();
-        break;
-    case kAnimationPlayStrip:
-        PlayStripCommand();
-        break;
-    case kAnimationActorTabs:  // the tab press has changed the selection already
-        RefreshActorPicks(stage);
-        break;
-    case kAnimationFrameSlider:  // actors take their poses when the slider is let go
-        InterpolateFrame(stage, current_frame);
-        RefreshActorPicks(stage);
-        break;
-    default:
-        break;
-    }
+static void RefreshPicks() { RefreshActorPicks(stage); }
+
+// Actors take their poses when the slider is let go.
+static void ShowCurrentFrame() {
+    InterpolateFrame(stage, stage_screen.current_frame);
+    RefreshActorPicks(stage);
 }
+
+// The stylus left the stage: the dragged pose becomes a key. A tab press has
+// changed the selection already.
+const CommandEntry kAnimationCommands[] = {
+    {kAnimationLibraryButton, ChooseSlotForActor},
+    {kAnimationStage,         KeySelectedActor},
+    {kAnimationAddStrip,      AddStripCommand},
+    {kAnimationPlayStrip,     PlayStripCommand},
+    {kAnimationActorTabs,     RefreshPicks},
+    {kAnimationFrameSlider,   ShowCurrentFrame},
+    {kNoCommand,              nullptr},
+};
 
 // ---------------------------------------------------------------------------
 // Redraw
@@ -108,16 +105,20 @@ void AnimationRedraw() {
     DrawKeyMarks(SelectedActor());
 }
 
-// A tick at y = frame + 30 lines up with the frame slider's one-pixel rows;
-// the frame is read as a 16-bit value, as keys store at most 65535.
+// One tick per key beside the frame slider, on the slider's one-pixel row of
+// the key's frame; the frame is read as a 16-bit value, as keys store at most
+// 65535.
 void DrawKeyMarks(int16_t actor) {
     if (actor == -1) return;
+    const WidgetRecord& slider = *FindWidget(animation_table, kAnimationFrameSlider);
+    const int16_t left = static_cast<int16_t>(slider.x1 + kKeyMarkInset);
+    const int16_t right = static_cast<int16_t>(slider.x2 - kKeyMarkInset - 1);
     SetPenColour(surface, kOpaqueBlack);  // the last rendered shape may have been translucent
     for (int i = 0; i < stage.key_count; ++i) {
         const Keyframe& key = stage.keys[i];
         if (key.actor != actor) continue;
-        const int16_t y = static_cast<int16_t>(static_cast<int16_t>(key.frame) + 30);
-        DrawHSpan(surface, 224, y, 234);
+        const int16_t y = static_cast<int16_t>(static_cast<int16_t>(key.frame) + slider.y1);
+        DrawHSpan(surface, left, y, right);
     }
 }
 
@@ -138,7 +139,7 @@ void ActorHighlightOverlay(const WidgetRecord&, const SkinPicture*) {
 void ActorStylus(const WidgetRecord& widget, int16_t x, int16_t y) {
     if (!widget.pressed) {
         const int32_t owner = PickOwner(x, y);
-        if (owner >= 0 && owner < kActorCapacity) selected_actor = owner;
+        if (owner >= 0 && owner < kActorCapacity) stage_screen.selected_actor = owner;
         return;
     }
     const int16_t actor = SelectedActor();
@@ -166,5 +167,5 @@ void FrameSliderFace(const WidgetRecord& widget) {
     FillSoftDisc(surface, cx, widget.y1, 3);
     FillSoftDisc(surface, cx, widget.y2, 3);
     SetPenColour(surface, MakeColour(0, 0, 255, 255));
-    FillSoftDisc(surface, cx, Add32(widget.y1, current_frame), 3);
+    FillSoftDisc(surface, cx, Add32(widget.y1, stage_screen.current_frame), 3);
 }

@@ -4,17 +4,8 @@
 #pragma once
 #include <cstdint>
 
+#include "screens/widget_ids.h"
 #include "ui/widgets.h"
-
-// Ids of the animation table.
-enum : uint16_t {
-    kAnimationLibraryButton = 12,
-    kAnimationStage = 30,
-    kAnimationAddStrip = 50,
-    kAnimationPlayStrip = 70,
-    kAnimationActorTabs = 80,
-    kAnimationFrameSlider = 90,
-};
 
 // Cells of the two button strips.
 enum : int32_t {
@@ -24,8 +15,25 @@ enum : int32_t {
     kFewerTabsCell = 1,
 };
 
-// Handles an id the UI loop returned on this screen.
-void AnimationCommand(uint16_t id);
+struct StageScreenState {
+    int32_t selected_actor;      // actor index, -1 none
+    int32_t actor_tab_count;     // tabs the actor strip shows
+    int32_t current_frame;       // the frame slider; keys are stored here
+    int32_t scale_slider_value;  // the pose screen's slider cell
+    int32_t dial_value;          // the pose screen's dial: row x 100 + column
+};
+
+extern StageScreenState stage_screen;
+
+// Everything 0: actor 0 selected (there is none yet), no tabs, frame 0.
+void ResetStageScreen();
+
+// The selected actor as an index into the stage's records, or -1: anything
+// outside the records (it cannot arise from the widgets) reads as none.
+int16_t SelectedActor();
+
+// The animation screen's command list.
+extern const CommandEntry kAnimationCommands[];
 // White background, the actors, the key ticks of the selected actor.
 void AnimationRedraw();
 // One tick beside the frame slider per key of the actor; -1 draws nothing.

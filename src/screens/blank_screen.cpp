@@ -8,4 +8,4 @@ void BlankScreenRedraw() {
     ClearSurface(surface);
 }
 
-void BlankScreenCommand(uint16_t) {}
+const CommandEntry kBlankCommands[] = {{kNoCommand, nullptr}};

@@ -2,7 +2,10 @@
 #pragma once
 #include <cstdint>
 
+#include "screens/widget_ids.h"
+
 constexpr uint16_t kBlankScreenWord = 0x00FF;
 
 void BlankScreenRedraw();
-void BlankScreenCommand(uint16_t id);
+// Nothing to press: an empty command list.
+extern const CommandEntry kBlankCommands[];

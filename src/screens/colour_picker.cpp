@@ -3,11 +3,10 @@
 
 #include "raster/lines.h"
 #include "raster/panels.h"
-#include "screens/screen_state.h"
 #include "surface/pen.h"
-#include "ui/font.h"
+#include "raster/font.h"
 
-WorkingHsl working_hsl;
+PickerState picker;
 
 // The square is 120 x 120 cells of two saturation or lightness steps each.
 constexpr int32_t kSquareCells = 120;
@@ -45,12 +44,12 @@ void ColourPickerRedraw() {
 
     // Controls to colour: the square's column is saturation / 2, its row
     // lightness / 2.
-    working_hsl.hue = hue_value;
-    working_hsl.saturation = (square_value % kSquareCells) * 2;
-    working_hsl.lightness = (square_value / kSquareCells) * 2;
+    picker.hue = picker.hue_value;
+    picker.saturation = (picker.square_value % kSquareCells) * 2;
+    picker.lightness = (picker.square_value / kSquareCells) * 2;
     int32_t red, green, blue;
-    HslToRgb(working_hsl.hue, working_hsl.saturation, working_hsl.lightness, &red, &green, &blue);
-    current_colour = MakeColour(red, green, blue, static_cast<uint8_t>(alpha_value));
+    HslToRgb(picker.hue, picker.saturation, picker.lightness, &red, &green, &blue);
+    current_colour = MakeColour(red, green, blue, static_cast<uint8_t>(picker.alpha_value));
 
     // The preview is blended over white, so a translucent colour shows as such.
     surface.pen_colour.word = 0xFFFF;
@@ -70,14 +69,14 @@ void SaturationLightnessFace(const WidgetRecord& w) {
     for (int32_t i = 0; i < kSquareCells; ++i) {
         for (int32_t j = 0; j < kSquareCells; ++j) {
             int32_t red, green, blue;
-            HslToRgb(working_hsl.hue, 2 * i, 2 * j, &red, &green, &blue);
+            HslToRgb(picker.hue, 2 * i, 2 * j, &red, &green, &blue);
             surface.pen_colour = MakeColour(red, green, blue, 255);
             PlotPixel(surface, w.x1 + i, w.y1 + j);
         }
     }
     // Cross-hair in XOR, so it shows on every colour of the square.
-    const int16_t cx = static_cast<int16_t>(w.x1 + (working_hsl.saturation >> 1));
-    const int16_t cy = static_cast<int16_t>(w.y1 + (working_hsl.lightness >> 1));
+    const int16_t cx = static_cast<int16_t>(w.x1 + (picker.saturation >> 1));
+    const int16_t cy = static_cast<int16_t>(w.y1 + (picker.lightness >> 1));
     surface.pen_colour.word = 0xFFFF;
     SelectPenMode(surface, 1);
     DrawHSpan(surface, static_cast<int16_t>(w.x1), cy, static_cast<int16_t>(w.x2 - 1));
@@ -93,7 +92,7 @@ void HueBarFace(const WidgetRecord& w) {
                   static_cast<int16_t>(w.x2 - 1));
     }
     // A three-pixel marker across the bar at the working hue.
-    const int32_t h = working_hsl.hue;
+    const int32_t h = picker.hue;
     surface.pen_colour.word = 0;
     FrameRect(surface, static_cast<int16_t>(w.x1), static_cast<int16_t>(w.y1 + h - 1),
               static_cast<int16_t>(w.x2), static_cast<int16_t>(w.y1 + h + 1));
@@ -105,20 +104,26 @@ void AlphaBarFace(const WidgetRecord& w) {
     FrameRect(surface, static_cast<int16_t>(w.x1 + 1), static_cast<int16_t>(w.y1),
               static_cast<int16_t>(w.x2 - 1), static_cast<int16_t>(w.y2));
     // Transparent at the top.
-    const int32_t a = alpha_value;
+    const int32_t a = picker.alpha_value;
     FrameRect(surface, static_cast<int16_t>(w.x1), static_cast<int16_t>(w.y1 + a - 1),
               static_cast<int16_t>(w.x2), static_cast<int16_t>(w.y1 + a + 1));
 }
 
+void ResetPicker() {
+    picker = PickerState{};
+    current_colour = MakeColour(0, 0, 0, kOpaqueAlpha);
+    SyncPickerFromColour(current_colour);
+}
+
 void SyncPickerFromColour(const ColourRecord& c) {
-    RgbToHsl(c.red, c.green, c.blue, &working_hsl.hue, &working_hsl.saturation,
-             &working_hsl.lightness);
-    hue_value = working_hsl.hue;
+    RgbToHsl(c.red, c.green, c.blue, &picker.hue, &picker.saturation,
+             &picker.lightness);
+    picker.hue_value = picker.hue;
     // The column stops at 119; the row does not, so white reads back as 240.
-    int32_t column = working_hsl.saturation / 2;
+    int32_t column = picker.saturation / 2;
     if (column > kSquareCells - 1) column = kSquareCells - 1;
-    square_value = (working_hsl.lightness / 2) * kSquareCells + column;
-    alpha_value = c.alpha;
+    picker.square_value = (picker.lightness / 2) * kSquareCells + column;
+    picker.alpha_value = c.alpha;
 }
 
 void ColourButtonFace(const WidgetRecord& w, const SkinPicture*) {

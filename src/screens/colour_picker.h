@@ -8,14 +8,21 @@
 #include "drawing/colour.h"
 #include "ui/widgets.h"
 
-// Hue, saturation and lightness as last derived from the controls or from a
-// synced colour; the faces read them.
-struct WorkingHsl {
+struct PickerState {
+    int32_t square_value;  // row x 120 + column: lightness / 2, saturation / 2
+    int32_t hue_value;     // 0..239
+    int32_t alpha_value;   // 0..255
+    // Hue, saturation and lightness as last derived from the controls or
+    // from a synced colour; the faces read them.
     int32_t hue;
     int32_t saturation;
     int32_t lightness;
 };
-extern WorkingHsl working_hsl;
+
+extern PickerState picker;
+
+// The current colour becomes opaque black and the controls show it.
+void ResetPicker();
 
 // The picker's redraw callback: panel, read-out of the colour as it was when
 // the redraw began, the current colour recomputed from the controls, the

@@ -17,41 +17,36 @@
 const int16_t kToolCanvasMode[6] = {kCanvasPolyline, kCanvasFilled, kCanvasRectangle,
                                     kCanvasEllipse,  kCanvasNone,   kCanvasNone};
 
-int32_t drawing_slot;
-
-// The refusal cue: shown until this tick count, when set.
-static bool cue_set;
-static uint32_t cue_until;
+EditorState editor;
 
 // ---------------------------------------------------------------------------
 // State
 // ---------------------------------------------------------------------------
-void ResetDrawingEditor() {
-    tool = kToolOutline;
-    strip_cell = 0;
-    selected_shape = 0;
-    selected_vertex = 0;
-    current_slot = 0;
-    next_new_slot = 1;
-    drawing_slot = 0;
-    cue_set = false;
+void ResetEditor() {
+    editor = EditorState{};
+    editor.tool = kToolOutline;
+    editor.next_new_slot = 1;
+    editor.view_pose = Pose{0, 0, 0, kTenthPixelScale};
+    editor.view = BuildTransform(editor.view_pose);
+    InvertTransform(editor.view, &editor.inverse_view);
 }
 
 void ShowRefusalCue() {
-    cue_set = true;
-    cue_until = GetTickCount() + kRefusalCueMs;
+    editor.cue_set = true;
+    editor.cue_until = GetTickCount() + kRefusalCueMs;
     redraw_request = 1;
 }
 
 bool RefusalCueShowing() {
-    if (!cue_set) return false;
+    if (!editor.cue_set) return false;
     // Wrap-safe: the difference is negative once the time has passed.
-    if (static_cast<int32_t>(cue_until - GetTickCount()) <= 0) cue_set = false;
-    return cue_set;
+    if (static_cast<int32_t>(editor.cue_until - GetTickCount()) <= 0) editor.cue_set = false;
+    return editor.cue_set;
 }
 
 static int16_t CanvasModeOfTool() {
-    return (tool >= 0 && tool < 6) ? kToolCanvasMode[tool] : int16_t{kCanvasNone};
+    const int32_t tool = editor.tool;
+    return (tool >= 0 && tool < kToolCount) ? kToolCanvasMode[tool] : int16_t{kCanvasNone};
 }
 
 // The current colour follows a shape; the stroke preview follows the colour.
@@ -65,24 +60,27 @@ void CommonRefresh() {
     ui.canvas_mode = CanvasModeOfTool();
     // A selection past the end (another slot, a shape removed by a vertex
     // deletion) moves onto the last shape, which is where the overlays show it.
-    if (selected_shape >= drawing.shape_count) selected_shape = drawing.shape_count - 1;
-    if (tool == kToolSelectShape) BuildShapePickList();
-    if (tool == kToolEditVertices) BuildVertexPickList(selected_shape);
+    // An empty drawing has no last shape: the selection stays, so that the
+    // first shape drawn is the selected one, as at start-up.
+    if (drawing.shape_count > 0 && editor.selected_shape >= drawing.shape_count)
+        editor.selected_shape = drawing.shape_count - 1;
+    if (editor.tool == kToolSelectShape) BuildShapePickList();
+    if (editor.tool == kToolEditVertices) BuildVertexPickList(editor.selected_shape);
 }
 
 // ---------------------------------------------------------------------------
 // Slots
 // ---------------------------------------------------------------------------
 bool StoreEditedDrawing() {
-    if (StoreDrawing(library, static_cast<int16_t>(drawing_slot), drawing)) return true;
+    if (StoreDrawing(library, static_cast<int16_t>(editor.drawing_slot), drawing)) return true;
     ShowRefusalCue();
     return false;
 }
 
 // Fetches the current slot over the drawing, which has been stored.
 static void FetchCurrentSlot() {
-    FetchDrawing(library, static_cast<int16_t>(current_slot), drawing);
-    drawing_slot = current_slot;
+    FetchDrawing(library, static_cast<int16_t>(editor.current_slot), drawing);
+    editor.drawing_slot = editor.current_slot;
 }
 
 // Whatever changed the current slot meanwhile, the drawing in memory is kept
@@ -92,7 +90,7 @@ void EnterDrawingEditor() {
     if (StoreEditedDrawing())
         FetchCurrentSlot();
     else
-        current_slot = drawing_slot;
+        editor.current_slot = editor.drawing_slot;
     CommonRefresh();
 }
 
@@ -100,10 +98,7 @@ static void NoRedraw() {}
 
 static void LibraryChooser() {
     if (!StoreEditedDrawing()) return;  // nothing would keep the drawing
-    const int16_t saved = ui.canvas_mode;
-    ui.canvas_mode = kCanvasNone;
-    RunUiLoop(ui, library_browser_table, NoRedraw);
-    ui.canvas_mode = saved;
+    RunNestedLoop(library_browser_table, NoRedraw);
     FetchCurrentSlot();  // the chooser may have changed the current slot
     CommonRefresh();
 }
@@ -111,9 +106,9 @@ static void LibraryChooser() {
 // The next new slot stops at 63: from there every new drawing reuses slot 63.
 static void NewDrawing() {
     if (!StoreEditedDrawing()) return;
-    current_slot = next_new_slot;
+    editor.current_slot = editor.next_new_slot;
     FetchCurrentSlot();  // a slot never stored clears the drawing
-    if (next_new_slot < kLastNewSlot) ++next_new_slot;
+    if (editor.next_new_slot < kLastNewSlot) ++editor.next_new_slot;
 }
 
 // ---------------------------------------------------------------------------
@@ -122,12 +117,12 @@ static void NewDrawing() {
 static int16_t Abs16(int32_t v) { return static_cast<int16_t>(v < 0 ? -v : v); }
 
 static void StrokeFinished() {
-    const Transform& inv = inverse_view_transform;
+    const Transform& inv = editor.inverse_view;
     const int16_t px = static_cast<int16_t>(ui.start_x), py = static_cast<int16_t>(ui.start_y);
     const int16_t cx = static_cast<int16_t>(ui.current_x), cy = static_cast<int16_t>(ui.current_y);
     const uint16_t count = ui.point_count;
     bool added = true;
-    switch (tool) {
+    switch (editor.tool) {
     case kToolOutline:
         // A one-point tap adds nothing, but the merge still looks at the last two.
         if (count >= 2)
@@ -155,27 +150,27 @@ static void StrokeFinished() {
 // ---------------------------------------------------------------------------
 static void ShapeAction(int32_t cell) {
     if (!ShapeSelected()) return;
-    const int32_t s = selected_shape;
+    const int32_t s = editor.selected_shape;
     const uint16_t index = static_cast<uint16_t>(s);
     switch (cell) {
     case kShapeDelete:
         DeleteShape(drawing, index);
-        if (s >= drawing.shape_count) selected_shape = drawing.shape_count - 1;
+        if (s >= drawing.shape_count) editor.selected_shape = drawing.shape_count - 1;
         break;
     case kShapeDuplicate:
         // A refused copy leaves the selection on the original.
         if (DuplicateShape(drawing, index))
-            selected_shape = drawing.shape_count - 1;
+            editor.selected_shape = drawing.shape_count - 1;
         else
             ShowRefusalCue();
         break;
     case kShapeForward:
         MoveShapeForward(drawing, index);
-        selected_shape = s + 1 < drawing.shape_count ? s + 1 : drawing.shape_count - 1;
+        editor.selected_shape = s + 1 < drawing.shape_count ? s + 1 : drawing.shape_count - 1;
         break;
     case kShapeBack:
         MoveShapeBack(drawing, index);
-        selected_shape = s > 0 ? s - 1 : 0;
+        editor.selected_shape = s > 0 ? s - 1 : 0;
         break;
     case kShapeToggleFill:
         ToggleFill(drawing, index);
@@ -203,11 +198,11 @@ static void VertexAction(int32_t cell) {
         DeleteVertex(drawing, static_cast<uint16_t>(s), static_cast<uint16_t>(v));
         // The second deletion in a two-vertex shape removes the shape; the
         // selection then stays on an existing shape.
-        if (selected_shape >= drawing.shape_count) selected_shape = drawing.shape_count - 1;
+        if (editor.selected_shape >= drawing.shape_count) editor.selected_shape = drawing.shape_count - 1;
         const int32_t now = EditedShape();
-        if (now >= 0 && selected_vertex >= drawing.shapes[now].count)
-            selected_vertex = drawing.shapes[now].count - 1;
-        BuildVertexPickList(selected_shape);
+        if (now >= 0 && editor.selected_vertex >= drawing.shapes[now].count)
+            editor.selected_vertex = drawing.shapes[now].count - 1;
+        BuildVertexPickList(editor.selected_shape);
         return;
     }
     case kVertexToggleCurve:
@@ -219,12 +214,12 @@ static void VertexAction(int32_t cell) {
             ToggleContourStart(drawing.shapes[s], drawing.vertices, static_cast<uint16_t>(v));
         return;
     case kVertexPreviousShape:
-        selected_shape = selected_shape - 1 < 0 ? count - 1 : selected_shape - 1;
-        BuildVertexPickList(selected_shape);
+        editor.selected_shape = editor.selected_shape - 1 < 0 ? count - 1 : editor.selected_shape - 1;
+        BuildVertexPickList(editor.selected_shape);
         return;
     case kVertexNextShape:
-        selected_shape = selected_shape + 1 >= count ? 0 : selected_shape + 1;
-        BuildVertexPickList(selected_shape);
+        editor.selected_shape = editor.selected_shape + 1 >= count ? 0 : editor.selected_shape + 1;
+        BuildVertexPickList(editor.selected_shape);
         return;
     default:
         return;
@@ -237,7 +232,7 @@ static void VertexAction(int32_t cell) {
 void DrawingEditorRedraw() {
     surface.pen_colour.word = 0xFFFF;
     ClearSurface(surface);
-    RenderDrawing(surface, ViewOf(drawing), view_transform);
+    RenderDrawing(surface, ViewOf(drawing), editor.view);
     if (RefusalCueShowing()) {
         // Two red frames round the canvas below the top bar, until the time is up.
         SetPenColour(surface, MakeColour(255, 0, 0, 255));
@@ -247,47 +242,46 @@ void DrawingEditorRedraw() {
     }
 }
 
-static void ColourPicker() {
-    const int16_t saved = ui.canvas_mode;
-    ui.canvas_mode = kCanvasNone;
-    RunUiLoop(ui, colour_picker_table, ColourPickerRedraw);
-    ui.stroke_colour = current_colour;
-    if ((tool == kToolSelectShape || tool == kToolEditVertices) && ShapeSelected())
-        drawing.shapes[selected_shape].colour = current_colour;
-    ui.canvas_mode = saved;
+static bool EditsSelection() {
+    return editor.tool == kToolSelectShape || editor.tool == kToolEditVertices;
 }
 
-void DrawingEditorCommand(uint16_t id) {
-    switch (id) {
-    case kStrokeFinished:
-        StrokeFinished();
-        break;
-    case kEditorToolChooser:
-        ui.canvas_mode = CanvasModeOfTool();
-        if ((tool == kToolSelectShape || tool == kToolEditVertices) && ShapeSelected())
-            TakeColour(drawing.shapes[selected_shape].colour);
-        CommonRefresh();
-        break;
-    case kEditorColourButton:
-        ColourPicker();
-        break;
-    case kEditorLibraryButton:
-        LibraryChooser();
-        break;
-    case kEditorSelectCanvas:
-        if (ShapeSelected()) TakeColour(drawing.shapes[selected_shape].colour);
-        break;
-    case kEditorNewDrawingStrip:
-        if (strip_cell == 0) NewDrawing();
-        CommonRefresh();
-        break;
-    case kEditorShapeActions:
-        ShapeAction(strip_cell);
-        break;
-    case kEditorVertexActions:
-        VertexAction(strip_cell);
-        break;
-    default:
-        break;
-    }
+// The picker recolours the selected shape when a selecting tool is on.
+static void ColourPicker() {
+    RunNestedLoop(colour_picker_table, ColourPickerRedraw);
+    ui.stroke_colour = current_colour;
+    if (EditsSelection() && ShapeSelected())
+        drawing.shapes[editor.selected_shape].colour = current_colour;
 }
+
+// A selecting tool takes the selected shape's colour as the current colour.
+static void ChooseTool() {
+    ui.canvas_mode = CanvasModeOfTool();
+    if (EditsSelection() && ShapeSelected()) TakeColour(drawing.shapes[editor.selected_shape].colour);
+    CommonRefresh();
+}
+
+static void TakeSelectedColour() {
+    if (ShapeSelected()) TakeColour(drawing.shapes[editor.selected_shape].colour);
+}
+
+// Cell 0 starts a new drawing; the other cell only refreshes.
+static void NewDrawingStrip() {
+    if (controls.strip_cell == 0) NewDrawing();
+    CommonRefresh();
+}
+
+static void ShapeActions() { ShapeAction(controls.strip_cell); }
+static void VertexActions() { VertexAction(controls.strip_cell); }
+
+const CommandEntry kEditorCommands[] = {
+    {kStrokeFinished,        StrokeFinished},
+    {kEditorToolChooser,     ChooseTool},
+    {kEditorColourButton,    ColourPicker},
+    {kEditorLibraryButton,   LibraryChooser},
+    {kEditorSelectCanvas,    TakeSelectedColour},
+    {kEditorNewDrawingStrip, NewDrawingStrip},
+    {kEditorShapeActions,    ShapeActions},
+    {kEditorVertexActions,   VertexActions},
+    {kNoCommand,             nullptr},
+};

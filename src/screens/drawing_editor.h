@@ -5,20 +5,12 @@
 #pragma once
 #include <cstdint>
 
+#include "geometry/transform.h"
+#include "screens/widget_ids.h"
+
 // Canvas mode per tool: outline freehand, filled freehand, rectangle,
 // ellipse; selecting shapes and editing vertices capture no stroke.
 extern const int16_t kToolCanvasMode[6];
-
-// Widget ids the editor handles.
-enum : uint16_t {
-    kEditorToolChooser = 10,
-    kEditorColourButton = 11,
-    kEditorLibraryButton = 12,
-    kEditorSelectCanvas = 20,
-    kEditorNewDrawingStrip = 40,
-    kEditorShapeActions = 50,
-    kEditorVertexActions = 60,
-};
 
 // Cells of the shape and vertex action strips.
 enum : int32_t {
@@ -42,14 +34,34 @@ constexpr int32_t kLastNewSlot = 63;
 // How long the red frame that marks a refused change stays up.
 constexpr uint32_t kRefusalCueMs = 600;
 
-// The library slot that the edited drawing was fetched from and is stored
-// back into. It equals the current slot while the editor runs; other screens
-// may change the current slot meanwhile.
-extern int32_t drawing_slot;
+struct EditorState {
+    int32_t tool;             // the tool chooser
+    int32_t current_slot;     // library slot chosen last (letter tabs, pose strip)
+    int32_t next_new_slot;    // slot the next new drawing takes; stops at 63
+    // The slot the edited drawing was fetched from and is stored back into.
+    // It equals the current slot while the editor runs; other screens may
+    // change the current slot meanwhile.
+    int32_t drawing_slot;
+    int32_t selected_shape;   // shape index, -1 none
+    int32_t selected_vertex;  // vertex within the selected shape, -1 none
+    // The fixed view: drawing units to screen pixels and back.
+    Pose view_pose;
+    Transform view;
+    Transform inverse_view;
+    // The refusal cue shows until cue_until while cue_set.
+    bool cue_set;
+    uint32_t cue_until;
+};
 
-// The editor's start values: tool 0, strip cell 0, shape and vertex 0,
-// slots 0 and 1, no refusal cue. (Colours and the view are set by start-up.)
-void ResetDrawingEditor();
+extern EditorState editor;
+
+// The start values: tool 0, slots 0 and 1, shape and vertex 0, no cue, and
+// the view that puts drawing (0, 0) at the screen's centre, one drawing unit
+// a tenth of a pixel.
+void ResetEditor();
+
+// The editor's command list (ids of its page and the finished stroke).
+extern const CommandEntry kEditorCommands[];
 
 // Entering mode 0: canvas mode of the tool, the drawing of the current slot,
 // the pick list of the tool. A drawing that the library cannot take stays.
@@ -60,8 +72,6 @@ bool StoreEditedDrawing();
 
 // The redraw callback: white, the drawing, and the refusal cue while it lasts.
 void DrawingEditorRedraw();
-// The command handler for every id the UI loop returns in mode 0.
-void DrawingEditorCommand(uint16_t id);
 
 // Canvas mode of the tool, the selection kept on an existing shape, and the
 // tool's pick list rebuilt.

@@ -8,23 +8,20 @@
 
 #include "platform/host_files.h"
 #include "raster/ellipses.h"
+#include "raster/font.h"
 #include "raster/panels.h"
-#include "screens/screen_state.h"
-#include "shell/main_loop.h"
+#include "screens/layout_tables.h"
 #include "surface/pen.h"
-#include "ui/font.h"
 
 const char* const kVersionLine = "KalveNorix [0.12]";
 const char* const kContactLine = "email: hello@kalvenorix.invalid";
 
-char file_list[kListBytes];
-char directory_list[kListBytes];
-int16_t file_count;
-int16_t directory_count;
-int16_t file_page;
-int16_t directory_page;
-int16_t chosen_file;
-int16_t chosen_directory;
+FilesState files;
+
+void ResetFiles() {
+    files = FilesState{};
+    std::strcpy(files.directory, "\\");
+}
 
 // ---------------------------------------------------------------------------
 // Item lists
@@ -99,17 +96,18 @@ static void FinishList(ListBuilder* list) {
     list->text[list->length] = '\0';
 }
 
-void ListDirectory(const char* pattern, char* files, char* dirs, size_t list_capacity) {
-    if (files == nullptr || dirs == nullptr || list_capacity == 0) return;
-    files[0] = '\0';
-    dirs[0] = '\0';
+void ListDirectory(const char* pattern, char* file_items, char* directory_items,
+                   size_t list_capacity) {
+    if (file_items == nullptr || directory_items == nullptr || list_capacity == 0) return;
+    file_items[0] = '\0';
+    directory_items[0] = '\0';
     // The pattern travels in a buffer of its own; one that does not fit lists nothing.
     if (pattern == nullptr || std::strlen(pattern) + 1 > kPatternBytes) return;
     FindData found;
     FindHandle* handle = FindFirstFile(pattern, &found);
     if (handle == nullptr) return;
-    ListBuilder file_builder = {files, list_capacity, 0};
-    ListBuilder dir_builder = {dirs, list_capacity, 0};
+    ListBuilder file_builder = {file_items, list_capacity, 0};
+    ListBuilder dir_builder = {directory_items, list_capacity, 0};
     do {
         // Exact attribute values: a plain directory, or a plain writable
         // file; read-only, hidden, system and anything else are skipped.
@@ -127,14 +125,14 @@ void ListDirectory(const char* pattern, char* files, char* dirs, size_t list_cap
 
 void RescanDirectory() {
     char pattern[kDirectoryBytes + 4];
-    std::snprintf(pattern, sizeof pattern, "%s*.*", directory);
-    ListDirectory(pattern, file_list, directory_list);
-    file_count = CountItems(file_list, kItemSeparator);
-    directory_count = CountItems(directory_list, kItemSeparator);
-    directory_page = 0;
-    file_page = 0;
-    chosen_directory = 0;
-    chosen_file = 0;
+    std::snprintf(pattern, sizeof pattern, "%s*.*", files.directory);
+    ListDirectory(pattern, files.file_list, files.directory_list);
+    files.file_count = CountItems(files.file_list, kItemSeparator);
+    files.directory_count = CountItems(files.directory_list, kItemSeparator);
+    files.directory_page = 0;
+    files.file_page = 0;
+    files.chosen_directory = 0;
+    files.chosen_file = 0;
 }
 
 // ---------------------------------------------------------------------------
@@ -144,13 +142,13 @@ void RescanDirectory() {
 // its own leading backslash). A path whose search pattern would not fit is
 // refused, so every directory entered can be listed.
 static void EnterDirectory(const char* name) {
-    size_t length = std::strlen(directory);
-    if (length > 0 && directory[length - 1] == '\\') length -= 1;
+    size_t length = std::strlen(files.directory);
+    if (length > 0 && files.directory[length - 1] == '\\') length -= 1;
     const size_t name_length = std::strlen(name);
     if (length + name_length + 1 + std::strlen("*.*") + 1 > kPatternBytes) return;
-    std::memcpy(directory + length, name, name_length);
-    directory[length + name_length] = '\\';
-    directory[length + name_length + 1] = '\0';
+    std::memcpy(files.directory + length, name, name_length);
+    files.directory[length + name_length] = '\\';
+    files.directory[length + name_length + 1] = '\0';
     RescanDirectory();
 }
 
@@ -159,42 +157,45 @@ static void EnterDirectory(const char* name) {
 // and "\a\" gives the root. Without such a backslash the search stops at the
 // start of the string, which then becomes the root.
 static void LeaveDirectory() {
-    if (std::strcmp(directory, "\\") == 0) return;
-    int32_t i = static_cast<int32_t>(std::strlen(directory)) - 2;
-    while (i >= 0 && directory[i] != '\\') --i;
+    if (std::strcmp(files.directory, "\\") == 0) return;
+    int32_t i = static_cast<int32_t>(std::strlen(files.directory)) - 2;
+    while (i >= 0 && files.directory[i] != '\\') --i;
     const int32_t end = i < 0 ? 0 : i;
-    directory[end] = '\\';
-    directory[end + 1] = '\0';
+    files.directory[end] = '\\';
+    files.directory[end + 1] = '\0';
     RescanDirectory();
 }
 
-void FilesCommand(uint16_t id) {
-    switch (id) {
-    case kFilesRows:  // only the highlight changes
-        chosen_file = static_cast<int16_t>(file_page + list_cell);
-        break;
-    case kFilesPages:
-        if (list_cell >= 0 && list_cell * kEntriesPerPage < file_count)
-            file_page = static_cast<int16_t>(list_cell * kEntriesPerPage);
-        break;
-    case kFilesDirectoryCells: {
-        chosen_directory = static_cast<int16_t>(directory_page + list_cell);
-        char name[kNameBytes];
-        CopyItem(directory_list, chosen_directory, name, kItemSeparator);
-        if (name[0] != '\0') EnterDirectory(name);
-        break;
-    }
-    case kFilesDirectoryPages:
-        if (list_cell >= 0 && list_cell * kEntriesPerPage < directory_count)
-            directory_page = static_cast<int16_t>(list_cell * kEntriesPerPage);
-        break;
-    case kFilesPathBar:
-        LeaveDirectory();
-        break;
-    default:
-        break;
-    }
+// Only the highlight changes.
+static void ChooseFile() {
+    files.chosen_file = static_cast<int16_t>(files.file_page + files.list_cell);
 }
+
+static void TurnFilePage() {
+    if (files.list_cell >= 0 && files.list_cell * kEntriesPerPage < files.file_count)
+        files.file_page = static_cast<int16_t>(files.list_cell * kEntriesPerPage);
+}
+
+static void ChooseDirectory() {
+    files.chosen_directory = static_cast<int16_t>(files.directory_page + files.list_cell);
+    char name[kNameBytes];
+    CopyItem(files.directory_list, files.chosen_directory, name, kItemSeparator);
+    if (name[0] != '\0') EnterDirectory(name);
+}
+
+static void TurnDirectoryPage() {
+    if (files.list_cell >= 0 && files.list_cell * kEntriesPerPage < files.directory_count)
+        files.directory_page = static_cast<int16_t>(files.list_cell * kEntriesPerPage);
+}
+
+const CommandEntry kFilesCommands[] = {
+    {kFilesRows,           ChooseFile},
+    {kFilesPages,          TurnFilePage},
+    {kFilesDirectoryCells, ChooseDirectory},
+    {kFilesDirectoryPages, TurnDirectoryPage},
+    {kFilesPathBar,        LeaveDirectory},
+    {kNoCommand,           nullptr},
+};
 
 // ---------------------------------------------------------------------------
 // Drawing
@@ -248,29 +249,34 @@ void FilesRedraw() {
     SetPenColour(surface, MakeColour(0, 0, 180, 255));
     FillChamferRect(surface, 0, 214, 239, 300, 1);  // the directory area
     SetPenColour(surface, kOpaqueWhite);
-    DrawTextBold(surface, 2, 22, directory);
+    DrawTextBold(surface, 2, 22, files.directory);
 
+    // A file entry sits inside its row of the rows grid, 2 pixels below the
+    // row's top.
+    const WidgetRecord& rows = *FindWidget(files_table, kFilesRows);
+    const int32_t row_height = (rows.y2 - rows.y1) / rows.b;
     char name[kNameBytes];
     for (int32_t k = 0; k < kEntriesPerPage; ++k) {
-        const int32_t i = file_page + k;
-        if (i >= file_count) break;
-        CopyItem(file_list, i, name, kItemSeparator);
-        DrawListEntry(1, static_cast<int16_t>(52 + 16 * k), 117, static_cast<int16_t>(66 + 16 * k),
-                      name, chosen_file == i);
+        const int32_t i = files.file_page + k;
+        if (i >= files.file_count) break;
+        CopyItem(files.file_list, i, name, kItemSeparator);
+        const int32_t top = rows.y1 + 2 + row_height * k;
+        DrawListEntry(1, static_cast<int16_t>(top), 117, static_cast<int16_t>(top + 14), name,
+                      files.chosen_file == i);
     }
-    DrawPageBubbles(file_count, file_page, 42, MakeColour(128, 255, 128, 255),
+    DrawPageBubbles(files.file_count, files.file_page, 42, MakeColour(128, 255, 128, 255),
                     MakeColour(0, 255, 0, 255), kOpaqueWhite);
 
     for (int32_t k = 0; k < kEntriesPerPage; ++k) {
-        const int32_t i = directory_page + k;
-        if (i >= directory_count) break;
-        CopyItem(directory_list, i, name, kItemSeparator);
+        const int32_t i = files.directory_page + k;
+        if (i >= files.directory_count) break;
+        CopyItem(files.directory_list, i, name, kItemSeparator);
         const int16_t left = static_cast<int16_t>(1 + 120 * (k % 2));
         const int16_t top = static_cast<int16_t>(230 + 14 * (k / 2));
         DrawListEntry(left, top, static_cast<int16_t>(left + 116), static_cast<int16_t>(top + 12),
                       name, false);
     }
-    DrawPageBubbles(directory_count, directory_page, 222, MakeColour(128, 128, 255, 255),
+    DrawPageBubbles(files.directory_count, files.directory_page, 222, MakeColour(128, 128, 255, 255),
                     MakeColour(0, 0, 255, 255), MakeColour(200, 200, 255, 255));
 
     // An empty panel right of the file names; it also cuts off long names.

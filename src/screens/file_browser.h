@@ -9,8 +9,10 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "screens/widget_ids.h"
 #include "ui/widgets.h"
 
+constexpr size_t kDirectoryBytes = 512;  // the current path, terminator included
 constexpr size_t kListBytes = 8192;    // each item list, terminator included
 constexpr size_t kNameBytes = 256;     // one name, terminator included
 constexpr size_t kPatternBytes = 256;  // the search pattern, terminator included
@@ -20,24 +22,26 @@ constexpr int16_t kEntriesPerPage = 10;
 extern const char* const kVersionLine;
 extern const char* const kContactLine;
 
-// Ids of the files table.
-enum : uint16_t {
-    kFilesRows = 10,
-    kFilesPages = 20,
-    kFilesDirectoryCells = 30,
-    kFilesDirectoryPages = 40,
-    kFilesPathBar = 50,
+struct FilesState {
+    char directory[kDirectoryBytes];     // the current path, "\" to "\"
+    char file_list[kListBytes];          // plain files of the path
+    char directory_list[kListBytes];     // its sub-directories, "\name"
+    int16_t file_count;
+    int16_t directory_count;
+    int16_t file_page;         // first file shown, a multiple of 10
+    int16_t directory_page;    // first sub-directory shown, a multiple of 10
+    int16_t chosen_file;       // highlighted file
+    int16_t chosen_directory;  // sub-directory last tapped
+    int32_t list_cell;         // cell of the grid last touched
 };
 
-// Screen state; the current path is the main loop's directory buffer.
-extern char file_list[kListBytes];
-extern char directory_list[kListBytes];
-extern int16_t file_count;
-extern int16_t directory_count;
-extern int16_t file_page;        // first file shown, a multiple of 10
-extern int16_t directory_page;   // first sub-directory shown, a multiple of 10
-extern int16_t chosen_file;      // highlighted file
-extern int16_t chosen_directory; // sub-directory last tapped
+extern FilesState files;
+
+// The root path and empty lists, nothing chosen.
+void ResetFiles();
+
+// The files screen's command list.
+extern const CommandEntry kFilesCommands[];
 
 // 0 for the empty text, otherwise 1 + the number of separators.
 int16_t CountItems(const char* text, char separator);
@@ -49,16 +53,15 @@ void CopyItem(const char* text, int n, char* buffer, char separator,
               size_t capacity = kNameBytes);
 
 // Lists the directory that pattern (a path ending in "*.*") names: plain
-// writable files into files, sub-directories ("\name") into dirs, everything
+// writable files into file_items, sub-directories ("\name") into
+// directory_items, everything
 // else skipped. Each list holds list_capacity bytes; a name that does not fit
 // is left out whole. Both lists are empty when nothing can be listed.
-void ListDirectory(const char* pattern, char* files, char* dirs,
+void ListDirectory(const char* pattern, char* file_items, char* directory_items,
                    size_t list_capacity = kListBytes);
 // Lists the current directory anew; pages and choices go back to 0.
 void RescanDirectory();
 
-// Handles an id the UI loop returned on this screen.
-void FilesCommand(uint16_t id);
 // Draws the whole screen: about lines, path, file and directory pages.
 void FilesRedraw();
 // One list entry: a chamfered box (blue for a directory, green for a file,

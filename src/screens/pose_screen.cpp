@@ -6,25 +6,21 @@
 #include <cstdio>
 
 #include "animation/stage.h"
-#include "drawing/fixed.h"
+#include "geometry/fixed.h"
 #include "raster/ellipses.h"
 #include "raster/lines.h"
 #include "raster/panels.h"
+#include "screens/animation_screen.h"
 #include "screens/layout_tables.h"
 #include "screens/screen_state.h"
 #include "surface/pen.h"
-#include "ui/font.h"
+#include "raster/font.h"
 #include "ui/ui_loop.h"
 
 // The slider's knob travels this many pixels over 64 cells.
 constexpr int32_t kScaleSliderTravel = 260;
 // Slider cell of the scale a new actor starts with (1638 x 64 / 16384).
 constexpr int32_t kDefaultScaleCell = 6;
-
-static int16_t SelectedActor() {
-    if (selected_actor < 0 || selected_actor >= kActorCapacity) return -1;
-    return static_cast<int16_t>(selected_actor);
-}
 
 // ---------------------------------------------------------------------------
 // The nested loop
@@ -33,15 +29,12 @@ void RunPoseScreen() {
     const int16_t actor = SelectedActor();
     // The slider opens at the actor's scale, truncated to a whole cell. With
     // no actor it shows where a new actor's scale lies; it changes nothing then.
-    scale_slider_value =
+    stage_screen.scale_slider_value =
         actor >= 0 ? Div32(Mul32(stage.actors[actor].pose.scale, kScaleSliderCells), 16384)
                    : kDefaultScaleCell;
-    const int16_t saved_canvas_mode = ui.canvas_mode;
-    ui.canvas_mode = 0;
-    RunUiLoop(ui, pose_table, PoseScreenRedraw);
-    ui.canvas_mode = saved_canvas_mode;
+    RunNestedLoop(pose_table, PoseScreenRedraw);
     if (actor >= 0)
-        SetKey(stage, actor, static_cast<uint16_t>(current_frame), stage.actors[actor].pose);
+        SetKey(stage, actor, static_cast<uint16_t>(stage_screen.current_frame), stage.actors[actor].pose);
 }
 
 // The info line is drawn with the pen as the last rendered shape left it.
@@ -65,7 +58,7 @@ void PoseScreenRedraw() {
 void ScaleSliderFace(const WidgetRecord& widget) {
     const int32_t x1 = widget.x1, y1 = widget.y1, x2 = widget.x2, y2 = widget.y2;
     const int32_t cx = (x1 + x2) >> 1;
-    const int32_t v = scale_slider_value;
+    const int32_t v = stage_screen.scale_slider_value;
     SetPenColour(surface, kOpaqueBlack);
     DrawLine(surface, cx, y1, x2 - 5, y2);
     DrawLine(surface, cx, y1, x1 + 5, y2);
@@ -91,8 +84,8 @@ void AngleDialFace(const WidgetRecord& widget) {
     const int16_t cy = static_cast<int16_t>((widget.y1 + widget.y2) >> 1);
     SetPenColour(surface, kOpaqueBlack);
     DrawCircle(surface, cx, cy, (widget.x2 - widget.x1) >> 1);
-    const int16_t px = static_cast<int16_t>(widget.x1 + dial_value % 100);
-    const int16_t py = static_cast<int16_t>(widget.y1 + dial_value / 100);
+    const int16_t px = static_cast<int16_t>(widget.x1 + stage_screen.dial_value % 100);
+    const int16_t py = static_cast<int16_t>(widget.y1 + stage_screen.dial_value / 100);
     const int16_t angle = DialAngle(cx, cy, px, py);
     const int16_t actor = SelectedActor();
     if (actor >= 0) SetActorAngle(stage, actor, angle);

@@ -1,25 +1,26 @@
-// Storage of the shared screen variables; the main loop sets the start values.
 #include "screens/screen_state.h"
 
-int32_t mode;
-int32_t tool;
-int32_t strip_cell;
-int32_t current_slot;
-int32_t next_new_slot = 1;
-int32_t selected_shape;
-int32_t selected_vertex;
-int32_t selected_actor;
-int32_t actor_tab_count;
-int32_t current_frame;
-int32_t list_cell;
+#include "ui/stroke.h"
+#include "ui/ui_loop.h"
+#include "screens/widget_ids.h"
 
-int32_t square_value;
-int32_t hue_value;
-int32_t alpha_value = 255;
+ScreenControls controls;
 
-int32_t scale_slider_value;
-int32_t dial_value;
+void ResetScreenControls() { controls = ScreenControls{kModeDrawing, 0}; }
 
-Pose view_pose;
-Transform view_transform;
-Transform inverse_view_transform;
+uint16_t RunNestedLoop(WidgetRecord* table, void (*redraw)()) {
+    const int16_t saved_canvas_mode = ui.canvas_mode;
+    ui.canvas_mode = kCanvasNone;
+    const uint16_t result = RunUiLoop(ui, table, redraw);
+    ui.canvas_mode = saved_canvas_mode;
+    return result;
+}
+
+void RunCommand(const CommandEntry* commands, uint16_t id) {
+    for (const CommandEntry* c = commands; c->id != kNoCommand; ++c) {
+        if (c->id == id) {
+            c->run();
+            return;
+        }
+    }
+}

@@ -1,11 +1,11 @@
 // Shape and vertex picking, dragging, and the selection overlays.
 #include "screens/shape_picking.h"
 
-#include "drawing/fixed.h"
+#include "geometry/fixed.h"
 #include "platform/platform.h"
 #include "raster/lines.h"
 #include "raster/panels.h"
-#include "screens/screen_state.h"
+#include "screens/drawing_editor.h"
 #include "surface/pen.h"
 #include "surface/pick_list.h"
 #include "ui/ui_loop.h"
@@ -13,22 +13,22 @@
 // ---------------------------------------------------------------------------
 // Selection rules
 // ---------------------------------------------------------------------------
-bool ShapeSelected() { return selected_shape >= 0 && selected_shape < drawing.shape_count; }
+bool ShapeSelected() { return editor.selected_shape >= 0 && editor.selected_shape < drawing.shape_count; }
 
 int32_t EditedShape() {
     if (drawing.shape_count == 0) return -1;
     if (!ShapeSelected()) return drawing.shape_count - 1;
-    return selected_shape;
+    return editor.selected_shape;
 }
 
 int32_t EditedVertex(int32_t shape) {
-    if (shape < 0 || shape >= drawing.shape_count || selected_vertex < 0) return -1;
+    if (shape < 0 || shape >= drawing.shape_count || editor.selected_vertex < 0) return -1;
     const int32_t count = drawing.shapes[shape].count;
     if (count == 0) return -1;
-    return selected_vertex < count ? selected_vertex : count - 1;
+    return editor.selected_vertex < count ? editor.selected_vertex : count - 1;
 }
 
-int32_t OverlayPhase() { return static_cast<int32_t>((GetTickCount() >> 6) & 7); }
+int32_t OverlayPhase() { return MarchingAntsPhase(GetTickCount()); }
 
 int32_t PulseRadius(int32_t phase) { return phase < 5 ? phase + 1 : 9 - phase; }
 
@@ -40,7 +40,7 @@ int32_t PulseRadius(int32_t phase) { return phase < 5 ? phase + 1 : 9 - phase; }
 void BuildShapePickList() {
     ResetPickList();
     for (int32_t i = drawing.shape_count - 1; i >= 0; --i) {
-        const Bounds b = ShapeBounds(drawing.shapes[i], drawing.vertices, view_transform);
+        const Bounds b = ShapeBounds(drawing.shapes[i], drawing.vertices, editor.view);
         if (BoundsEmpty(b)) continue;
         AddPickRect(static_cast<int16_t>(b.min_x - 1), static_cast<int16_t>(b.min_y - 1),
                     static_cast<int16_t>(b.max_x + 1), static_cast<int16_t>(b.max_y + 1), i);
@@ -54,7 +54,7 @@ void BuildVertexPickList(int32_t shape) {
     const ShapeRecord& s = drawing.shapes[shape];
     for (uint32_t j = 0; j < s.count; ++j) {
         const Vertex& v = drawing.vertices[s.first + j];
-        const Point32 p = MapPoint(view_transform, v.x, v.y);
+        const Point32 p = MapPoint(editor.view, v.x, v.y);
         AddPickRect(static_cast<int16_t>(p.x - 3), static_cast<int16_t>(p.y - 3),
                     static_cast<int16_t>(p.x + 4), static_cast<int16_t>(p.y + 4),
                     static_cast<int32_t>(j));
@@ -71,18 +71,18 @@ static int32_t LinearPart(int32_t m, int32_t n, int32_t x, int32_t y) {
 
 void ShapeStylus(const WidgetRecord& widget, int16_t x, int16_t y) {
     if (!widget.pressed) {
-        selected_shape = PickOwner(x, y);
+        editor.selected_shape = PickOwner(x, y);
         return;
     }
     if (!ShapeSelected()) return;
     // Each step is measured from the press point, which then moves on to the
     // stylus: the steps of a drag add up to the whole mapped distance.
-    const Transform& inv = inverse_view_transform;
+    const Transform& inv = editor.inverse_view;
     const int32_t p = ui.start_x, q = ui.start_y;
     const int32_t dx = LinearPart(inv.a, inv.b, x, y) - LinearPart(inv.a, inv.b, p, q);
     const int32_t dy = LinearPart(inv.c, inv.d, x, y) - LinearPart(inv.c, inv.d, p, q);
     if (dx == 0 && dy == 0) return;
-    TranslateShape(drawing.shapes[selected_shape], drawing.vertices, static_cast<int16_t>(dx),
+    TranslateShape(drawing.shapes[editor.selected_shape], drawing.vertices, static_cast<int16_t>(dx),
                    static_cast<int16_t>(dy));
     ui.start_x = static_cast<uint16_t>(x);
     ui.start_y = static_cast<uint16_t>(y);
@@ -94,13 +94,13 @@ void ShapeStylus(const WidgetRecord& widget, int16_t x, int16_t y) {
 void VertexStylus(const WidgetRecord& widget, int16_t x, int16_t y) {
     if (!widget.pressed) {
         const int32_t owner = PickOwner(x, y);
-        if (owner != -1) selected_vertex = owner;
+        if (owner != -1) editor.selected_vertex = owner;
         return;
     }
     const int32_t shape = EditedShape();
     const int32_t vertex = EditedVertex(shape);
     if (vertex < 0) return;
-    const Point32 p = MapPoint(inverse_view_transform, x, y);
+    const Point32 p = MapPoint(editor.inverse_view, x, y);
     Vertex& v = drawing.vertices[drawing.shapes[shape].first + vertex];
     v.x = static_cast<int16_t>(p.x);
     v.y = static_cast<int16_t>(p.y);
@@ -142,11 +142,11 @@ void DrawVertexHandles(const ShapeRecord& shape, const Vertex* pool, const Trans
 
 // Both overlays invert what they cross, so they show on any colour.
 void SelectionBoxOverlay(const WidgetRecord&, const SkinPicture*) {
-    if (selected_shape != -1 && drawing.shape_count != 0) {
+    if (editor.selected_shape != -1 && drawing.shape_count != 0) {
         const int32_t shape = EditedShape();
         surface.pen_colour.word = 0xFFFF;
         SelectPenMode(surface, 1);
-        DrawMarchingBox(drawing.shapes[shape], drawing.vertices, view_transform, OverlayPhase());
+        DrawMarchingBox(drawing.shapes[shape], drawing.vertices, editor.view, OverlayPhase());
         SelectPenMode(surface, 0);
     }
     redraw_request = 1;  // keeps the box marching
@@ -154,10 +154,10 @@ void SelectionBoxOverlay(const WidgetRecord&, const SkinPicture*) {
 
 void VertexHandlesOverlay(const WidgetRecord&, const SkinPicture*) {
     const int32_t shape = EditedShape();
-    if (selected_vertex != -1 && shape != -1) {
+    if (editor.selected_vertex != -1 && shape != -1) {
         surface.pen_colour.word = 0xFFFF;
         SelectPenMode(surface, 1);
-        DrawVertexHandles(drawing.shapes[shape], drawing.vertices, view_transform, selected_vertex,
+        DrawVertexHandles(drawing.shapes[shape], drawing.vertices, editor.view, editor.selected_vertex,
                           OverlayPhase());
         SelectPenMode(surface, 0);
     }

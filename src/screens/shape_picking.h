@@ -6,7 +6,7 @@
 #pragma once
 #include <cstdint>
 
-#include "animation/transform.h"
+#include "geometry/transform.h"
 #include "drawing/drawing.h"
 #include "ui/widgets.h"
 

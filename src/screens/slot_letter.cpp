@@ -2,7 +2,7 @@
 #include "screens/slot_letter.h"
 
 #include "raster/panels.h"
-#include "screens/screen_state.h"
+#include "screens/drawing_editor.h"
 #include "surface/pen.h"
 
 void FormatSlotLetter(int32_t slot, char out[2]) {
@@ -13,7 +13,7 @@ void FormatSlotLetter(int32_t slot, char out[2]) {
 
 void SlotLetterGridFace(const WidgetRecord& widget) {
     char label[2];
-    FormatSlotLetter(current_slot, label);
+    FormatSlotLetter(editor.current_slot, label);
     SetPenColour(surface, MakeColour(kSlotLetterRed, kSlotLetterGreen, kSlotLetterBlue, 255));
     DrawLabelBoxRight(surface, static_cast<int16_t>(widget.x1), static_cast<int16_t>(widget.y1),
                       static_cast<int16_t>(widget.x2), static_cast<int16_t>(widget.y2), label);

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "animation/stage.h"
-#include "animation/transform.h"
+#include "geometry/transform.h"
 #include "drawing/colour.h"
 #include "drawing/drawing.h"
 #include "drawing/library.h"
@@ -19,18 +19,15 @@
 #include "screens/file_browser.h"
 #include "screens/layout_tables.h"
 #include "screens/screen_state.h"
+#include "screens/widget_ids.h"
 #include "shell/shell.h"
 #include "surface/surface.h"
-#include "ui/font.h"
+#include "raster/font.h"
 #include "ui/stroke.h"
 #include "ui/ui_loop.h"
 
-char directory[kDirectoryBytes] = "\\";
 const char* const kSettingsPath = "\\tovu\\kalvenorix.ini";
 static const char* const kSkinPath = "\\tovu\\skin1.png";
-
-// The mode selector's id in the main table.
-constexpr uint16_t kModeSelector = 100;
 
 // ---------------------------------------------------------------------------
 // Settings
@@ -42,19 +39,19 @@ void ReadSettings() {
     FILE* file = OpenDeviceFile(kSettingsPath, "r");
     if (file == nullptr) return;
     char line[kDirectoryBytes];
-    const bool read = std::fgets(line, kDirectoryBytes, file) != nullptr;
+    const bool read = std::fgets(line, sizeof line, file) != nullptr;
     std::fclose(file);
     if (!read) return;  // an empty file leaves the directory as it was
     size_t length = std::strlen(line);
     if (length > 0 && line[length - 1] == '\n') line[--length] = 0;
     if (length > 0 && line[length - 1] == '\r') line[--length] = 0;
     size_t at = 0;
-    if (line[0] != '\\' && length + 1 < kDirectoryBytes) directory[at++] = '\\';
-    std::memcpy(directory + at, line, length + 1);
+    if (line[0] != '\\' && length + 1 < kDirectoryBytes) files.directory[at++] = '\\';
+    std::memcpy(files.directory + at, line, length + 1);
     length += at;
-    if (directory[length - 1] != '\\' && length + 1 < kDirectoryBytes) {
-        directory[length] = '\\';
-        directory[length + 1] = 0;
+    if (files.directory[length - 1] != '\\' && length + 1 < kDirectoryBytes) {
+        files.directory[length] = '\\';
+        files.directory[length + 1] = 0;
     }
 }
 
@@ -72,19 +69,17 @@ static void EnterAnimation() {
 
 static void EnterPlainScreen() { ui.canvas_mode = kCanvasNone; }
 
-struct ModeEntry {
-    RedrawCallback redraw;   // null draws nothing behind the widgets
-    CommandHandler command;  // null ignores every id
-    void (*enter)();
-};
-
 // Modes 0..3; mode 4 quits.
 static const ModeEntry kModeTable[4] = {
-    {DrawingEditorRedraw, DrawingEditorCommand, EnterDrawingEditor},  // drawing editor
-    {AnimationRedraw,     AnimationCommand,     EnterAnimation},      // animation
-    {FilesRedraw,         FilesCommand,         EnterPlainScreen},    // files and about
-    {BlankScreenRedraw,   BlankScreenCommand,   EnterPlainScreen},    // blank
+    {DrawingEditorRedraw, kEditorCommands,    EnterDrawingEditor},  // drawing editor
+    {AnimationRedraw,     kAnimationCommands, EnterAnimation},      // animation
+    {FilesRedraw,         kFilesCommands,     EnterPlainScreen},    // files and about
+    {BlankScreenRedraw,   kBlankCommands,     EnterPlainScreen},    // blank
 };
+
+const ModeEntry* ModeEntryOf(int32_t mode) {
+    return mode >= kModeDrawing && mode <= kModeBlank ? &kModeTable[mode] : nullptr;
+}
 
 // ---------------------------------------------------------------------------
 // Start-up and shutdown
@@ -113,24 +108,13 @@ void StartProgram() {
     ui.skin = LoadSkinPicture(surface, kSkinPath);  // null: no widget images
     SetShutdownHook(FreeProgramObjects);
 
-    mode = kModeDrawing;
-    next_new_slot = 1;
-    current_slot = 0;
-    selected_shape = 0;
-    selected_vertex = 0;
-    drawing_slot = 0;  // the slot the edited drawing is stored back into
-    current_colour = MakeColour(0, 0, 0, 255);
-    SyncPickerFromColour(current_colour);
-    alpha_value = 255;
+    ResetScreenControls();
+    ResetEditor();  // the view too
+    ResetPicker();  // the current colour too
     ui.stroke_colour = current_colour;
-
-    std::strcpy(directory, "\\");
+    ResetStageScreen();
+    ResetFiles();
     ReadSettings();
-
-    view_pose = Pose{0, 0, 0, 1638};
-    view_transform = BuildTransform(view_pose);
-    InvertTransform(view_transform, &inverse_view_transform);
-
     RescanDirectory();
     ui.canvas_mode = kCanvasPolyline;
 }
@@ -145,22 +129,19 @@ void StopProgram() {
 // ---------------------------------------------------------------------------
 void RunMainLoop() {
     StartProgram();
-    RedrawCallback redraw = kModeTable[kModeDrawing].redraw;
-    CommandHandler command = kModeTable[kModeDrawing].command;
+    const ModeEntry* screen = ModeEntryOf(kModeDrawing);
     bool quit = false;
     while (!quit) {
-        const uint16_t id = RunUiLoop(ui, main_table, redraw);
+        const uint16_t id = RunUiLoop(ui, main_table, screen->redraw);
         if (id != kModeSelector) {
-            if (command != nullptr) command(id);
+            RunCommand(screen->commands, id);
             continue;
         }
-        // The UI loop has stored the chosen value in mode already.
-        if (mode >= kModeDrawing && mode <= kModeBlank) {
-            const ModeEntry& entry = kModeTable[mode];
-            redraw = entry.redraw;
-            command = entry.command;
-            entry.enter();
-        } else if (mode == kModeQuit) {
+        // The UI loop has stored the chosen value in the mode already.
+        if (const ModeEntry* chosen = ModeEntryOf(controls.mode)) {
+            screen = chosen;
+            screen->enter();
+        } else if (controls.mode == kModeQuit) {
             quit = true;
         }
         // Every use of the selector, quitting included, keeps the drawing, in

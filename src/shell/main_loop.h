@@ -3,19 +3,24 @@
 #pragma once
 #include <cstdint>
 
-// The file browser's start directory, from the settings file's first line.
-constexpr int kDirectoryBytes = 512;
-extern char directory[kDirectoryBytes];
-
 // Where the settings file lives on the device.
 extern const char* const kSettingsPath;
 
-// A screen's pair: the redraw callback and the handler of released ids.
-using CommandHandler = void (*)(uint16_t id);
+// A mode's screen: its redraw callback (null draws nothing behind the
+// widgets), its command list, and what entering it does.
+struct CommandEntry;
+struct ModeEntry {
+    void (*redraw)();
+    const CommandEntry* commands;
+    void (*enter)();
+};
+
+// The screen of modes 0..3; null for any other mode (4 quits).
+const ModeEntry* ModeEntryOf(int32_t mode);
 
 // Runs until the quit mode is chosen, then frees what start-up allocated.
 void RunMainLoop();
-// Copies the settings file's first line into the directory buffer.
+// Copies the settings file's first line into the file browser's path.
 void ReadSettings();
 
 // The two halves of RunMainLoop around the mode loop, for tests.

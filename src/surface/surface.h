@@ -4,11 +4,9 @@
 #pragma once
 #include <cstdint>
 
-#include "drawing/colour.h"
+#include "surface/colour_record.h"
 #include "platform/platform.h"
 
-constexpr int kScreenWidth = 240;
-constexpr int kScreenHeight = 320;
 constexpr int kScreenBytes = kScreenWidth * kScreenHeight * 2;  // 153600
 
 // One polygon edge, active on rows top .. y_end - 1.
@@ -20,7 +18,7 @@ struct Edge {
     Edge* next_active;
 };
 
-constexpr int kEdgeBuckets = 321;
+constexpr int kEdgeBuckets = kScreenHeight + 1;  // rows 0..320
 constexpr int kEdgePoolSize = 512;
 
 struct EdgeTable {

@@ -2,7 +2,7 @@
 // redraw that paints the screen or the stroke preview.
 #include "ui/ui_loop.h"
 
-#include "shell/shell.h"
+#include "input/input.h"
 #include "ui/stroke.h"
 
 UiState ui;
@@ -172,10 +172,10 @@ uint16_t RunUiLoop(UiState& ui, WidgetRecord* table, RedrawCallback redraw) {
 
     for (;;) {
         PumpMessages();
-        if (shell.tap_latch) {
-            shell.tap_latch = 0;
+        if (input.tap_latch) {
+            input.tap_latch = 0;
             pen_was_down = true;
-            const uint16_t x = shell.stylus_x, y = shell.stylus_y;
+            const uint16_t x = input.stylus_x, y = input.stylus_y;
             ui.start_x = ui.current_x = x;
             ui.start_y = ui.current_y = y;
             WidgetRecord* w =
@@ -192,8 +192,8 @@ uint16_t RunUiLoop(UiState& ui, WidgetRecord* table, RedrawCallback redraw) {
                 w->pressed = 1;
                 redraw_request = 1;
             }
-        } else if (shell.stylus_down) {
-            const uint16_t x = shell.stylus_x, y = shell.stylus_y;
+        } else if (input.stylus_down) {
+            const uint16_t x = input.stylus_x, y = input.stylus_y;
             if (x != ui.current_x || y != ui.current_y) {
                 ui.current_x = x;
                 ui.current_y = y;

@@ -151,3 +151,16 @@ void DrawTable(UiState& ui, const WidgetRecord* table) {
         }
     }
 }
+
+const WidgetRecord* FindWidget(const WidgetRecord* table, uint16_t id) {
+    if (table == nullptr) return nullptr;
+    for (const WidgetRecord* w = table; w->type != kEnd; ++w) {
+        if (w->type == kPage) {
+            const WidgetRecord* found = FindWidget(PageTableOf(*w), id);
+            if (found != nullptr) return found;
+        } else if (w->id == id) {
+            return w;
+        }
+    }
+    return nullptr;
+}

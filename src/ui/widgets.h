@@ -89,6 +89,9 @@ inline bool WidgetContains(const WidgetRecord& w, int32_t x, int32_t y) {
     return w.x1 <= x && x <= w.x2 && w.y1 <= y && y <= w.y2;
 }
 
+// The first record with the id, searching every page in place; null when none.
+const WidgetRecord* FindWidget(const WidgetRecord* table, uint16_t id);
+
 struct UiState;
 
 // Draws one widget (types 0..11; any other type draws nothing).

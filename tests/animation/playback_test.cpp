@@ -1,6 +1,6 @@
 #include <vector>
 
-#include "shell/shell.h"
+#include "input/input.h"
 #include "stage_fixture.h"
 
 namespace {
@@ -22,7 +22,7 @@ class Playback : public StageTest {
         };
         platform = &backend_;
         frame_times.clear();
-        shell = ShellState{};
+        input = InputState{};
         ResetTestSurface(0x0000);
 
         // Actor 0 shows a red square and moves one unit per frame: frame n
@@ -67,7 +67,7 @@ TEST_F(Playback, TheFirstFrameIsShownAtOnce) {
     // Frame 0 on a white screen.
     EXPECT_EQ(HeadlessLastFrame()[160 * 240 + 120], kRed.word);
     EXPECT_EQ(HeadlessLastFrame()[5 * 240 + 5], 0xFFFF);
-    EXPECT_EQ(shell.tap_latch, 0);
+    EXPECT_EQ(input.tap_latch, 0);
 }
 
 // One frame per 48 ms of virtual time, frames 0..200 and then 0 again; the
@@ -90,8 +90,8 @@ TEST_F(Playback, ReturnsOnlyOnceTheStylusIsLifted) {
     // No frames while the stylus rests after the tap.
     EXPECT_LT(frame_times.back() - start_ms_, 500u + 48u);
     EXPECT_GE(end_ms_ - start_ms_, 800u);
-    EXPECT_EQ(shell.stylus_down, 0);
-    EXPECT_EQ(shell.tap_latch, 0);
+    EXPECT_EQ(input.stylus_down, 0);
+    EXPECT_EQ(input.tap_latch, 0);
 }
 
 // The tick counter is the device's uptime: it may read almost nothing when

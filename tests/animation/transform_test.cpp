@@ -1,6 +1,6 @@
 #include <cstdint>
 
-#include "animation/transform.h"
+#include "geometry/transform.h"
 #include "stage_fixture.h"
 
 namespace {

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "drawing/drawing.h"
+#include "geometry/sincos.h"
 #include "drawing_helpers.h"
 
 namespace {

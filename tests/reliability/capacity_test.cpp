@@ -17,6 +17,10 @@
 #include "raster/shape_renderer.h"
 #include "reliability/session_driver.h"
 #include "screens/file_browser.h"
+#include "screens/animation_screen.h"
+#include "screens/colour_picker.h"
+#include "screens/drawing_editor.h"
+#include "screens/file_browser.h"
 #include "screens/screen_state.h"
 #include "screens/shape_picking.h"
 #include "shell/main_loop.h"
@@ -244,8 +248,8 @@ TEST(Capacity, NewDrawingsStopAtTheLastSlot) {
         steps.push_back(SessionStep{SessionStep::kTap, 27, 10, 0});  // new drawing
     }
     RunStepsInProcess(steps.data(), static_cast<int64_t>(steps.size()), nullptr, nullptr);
-    EXPECT_EQ(next_new_slot, 63);
-    EXPECT_EQ(current_slot, 63);
+    EXPECT_EQ(editor.next_new_slot, 63);
+    EXPECT_EQ(editor.current_slot, 63);
     EXPECT_EQ(library.slot_count, kSlotCount);
     for (int slot = 0; slot < 63; ++slot) EXPECT_TRUE(SlotHoldsDrawing(library, slot)) << slot;
     EXPECT_TRUE(CheckLibrary(library));
@@ -276,8 +280,8 @@ TEST(Capacity, AddingActorsOnTheStageStopsAt64) {
     for (int i = 0; i < 70; ++i) steps.push_back(SessionStep{SessionStep::kTap, 7, 310, 0});
     RunStepsInProcess(steps.data(), static_cast<int64_t>(steps.size()), nullptr, nullptr);
     EXPECT_EQ(stage.actor_count, kActorCapacity);
-    EXPECT_EQ(actor_tab_count, kActorCapacity);
-    EXPECT_EQ(selected_actor, kActorCapacity - 1);
+    EXPECT_EQ(stage_screen.actor_tab_count, kActorCapacity);
+    EXPECT_EQ(stage_screen.selected_actor, kActorCapacity - 1);
 }
 
 TEST(Capacity, OneThousandKeys) {
@@ -310,7 +314,7 @@ TEST(Capacity, OneThousandKeys) {
 TEST(Capacity, OneThousandTwentyFourPickRectangles) {
     ASSERT_EQ(drawing.vertices, nullptr);
     ASSERT_TRUE(AllocateDrawing(drawing));
-    view_transform = BuildTransform(Pose{0, 0, 0, 1638});
+    editor.view = BuildTransform(Pose{0, 0, 0, 1638});
     const std::vector<Vertex> points = Zigzag(500);
     for (int i = 0; i < 4; ++i)
         ASSERT_TRUE(AddStrokeShape(drawing, kIdentity, 500, points.data(), kShapeOutline, kBlack));
@@ -359,26 +363,26 @@ TEST(Capacity, FiveHundredTwelvePolygonEdges) {
 // list: each list stops below 8192 bytes with whole names only.
 TEST(Capacity, FileAndDirectoryListsOf8192Bytes) {
     Folder folder;
-    std::set<std::string> files, dirs;
+    std::set<std::string> names, dirs;
     for (int i = 0; i < 300; ++i) {
         char name[64];
         std::snprintf(name, sizeof name, "file_%03d_abcdefghijklmnopqrstuvwxyz0123", i);
         folder.File(name);
-        files.insert(name);
+        names.insert(name);
         std::snprintf(name, sizeof name, "dir_%03d_abcdefghijklmnopqrstuvwxyz012345", i);
         folder.Dir(name);
         dirs.insert(std::string("\\") + name);
     }
     SetDeviceRoot(folder.path.c_str());
-    ListDirectory("\\*.*", file_list, directory_list);
-    const size_t file_bytes = std::strlen(file_list), dir_bytes = std::strlen(directory_list);
+    ListDirectory("\\*.*", files.file_list, files.directory_list);
+    const size_t file_bytes = std::strlen(files.file_list), dir_bytes = std::strlen(files.directory_list);
     EXPECT_LT(file_bytes, kListBytes);
     EXPECT_LT(dir_bytes, kListBytes);
     EXPECT_GT(file_bytes, kListBytes - 50);
     EXPECT_GT(dir_bytes, kListBytes - 50);
-    for (const std::string& item : Items(file_list)) EXPECT_EQ(files.count(item), 1u) << item;
-    for (const std::string& item : Items(directory_list)) EXPECT_EQ(dirs.count(item), 1u) << item;
-    EXPECT_EQ(Items(file_list).size(), static_cast<size_t>(CountItems(file_list, kItemSeparator)));
+    for (const std::string& item : Items(files.file_list)) EXPECT_EQ(names.count(item), 1u) << item;
+    for (const std::string& item : Items(files.directory_list)) EXPECT_EQ(dirs.count(item), 1u) << item;
+    EXPECT_EQ(Items(files.file_list).size(), static_cast<size_t>(CountItems(files.file_list, kItemSeparator)));
 
     // A small capacity holds what fits, down to nothing.
     char small_files[64], small_dirs[64];
@@ -401,13 +405,13 @@ TEST(Capacity, NamesOf256Bytes) {
     folder.Dir(longest_dir);
     folder.Dir(fits_dir);
     SetDeviceRoot(folder.path.c_str());
-    ListDirectory("\\*.*", file_list, directory_list);
-    EXPECT_EQ(std::string(file_list), longest);
-    EXPECT_EQ(std::string(directory_list), "\\" + fits_dir);
+    ListDirectory("\\*.*", files.file_list, files.directory_list);
+    EXPECT_EQ(std::string(files.file_list), longest);
+    EXPECT_EQ(std::string(files.directory_list), "\\" + fits_dir);
     char name[kNameBytes];
-    CopyItem(file_list, 0, name, kItemSeparator);
+    CopyItem(files.file_list, 0, name, kItemSeparator);
     EXPECT_EQ(std::strlen(name), 255u);
-    CopyItem(directory_list, 0, name, kItemSeparator, 10);
+    CopyItem(files.directory_list, 0, name, kItemSeparator, 10);
     EXPECT_STREQ(name, "\\eeeeeeee");
     SetDeviceRoot(KN_ASSET_DIR "/device");
 }
@@ -423,12 +427,12 @@ TEST(Capacity, SearchPatternOf256Characters) {
     SetDeviceRoot(folder.path.c_str());
     const std::string pattern = "\\" + a + "\\" + b + "\\*.*";
     ASSERT_EQ(pattern.size(), kPatternBytes - 1);
-    ListDirectory(pattern.c_str(), file_list, directory_list);
-    EXPECT_STREQ(file_list, "x.txt");
+    ListDirectory(pattern.c_str(), files.file_list, files.directory_list);
+    EXPECT_STREQ(files.file_list, "x.txt");
     const std::string longer = "\\" + a + "\\" + b + "\\\\*.*";
-    ListDirectory(longer.c_str(), file_list, directory_list);
-    EXPECT_STREQ(file_list, "");
-    EXPECT_STREQ(directory_list, "");
+    ListDirectory(longer.c_str(), files.file_list, files.directory_list);
+    EXPECT_STREQ(files.file_list, "");
+    EXPECT_STREQ(files.directory_list, "");
     SetDeviceRoot(KN_ASSET_DIR "/device");
 }
 
@@ -441,12 +445,12 @@ TEST(Capacity, PathOf512Bytes) {
     folder.Dir("tovu");
     std::ofstream(folder.path + "/tovu/kalvenorix.ini") << std::string(3000, 'p') << "\n";
     SetDeviceRoot(folder.path.c_str());
-    std::strcpy(directory, "\\");
+    std::strcpy(files.directory, "\\");
     ReadSettings();
-    EXPECT_EQ(std::strlen(directory), static_cast<size_t>(kDirectoryBytes - 1));
+    EXPECT_EQ(std::strlen(files.directory), static_cast<size_t>(kDirectoryBytes - 1));
     RescanDirectory();
-    EXPECT_EQ(file_count, 0);
-    EXPECT_EQ(directory_count, 0);
+    EXPECT_EQ(files.file_count, 0);
+    EXPECT_EQ(files.directory_count, 0);
 
     // Five levels of 50 characters: the fifth would make a 260-byte pattern.
     std::string host = folder.path;
@@ -454,26 +458,26 @@ TEST(Capacity, PathOf512Bytes) {
         host += "/" + std::string(50, static_cast<char>('a' + level));
         mkdir(host.c_str(), 0755);
     }
-    std::strcpy(directory, "\\");
+    std::strcpy(files.directory, "\\");
     RescanDirectory();
     std::string expected = "\\";
     for (int level = 0; level < 5; ++level) {
-        list_cell = 0;
-        directory_page = 0;
+        files.list_cell = 0;
+        files.directory_page = 0;
         // Skip the settings folder at the top.
         if (level == 0) {
             char name[kNameBytes];
-            for (int i = 0; i < directory_count; ++i) {
-                CopyItem(directory_list, i, name, kItemSeparator);
-                if (name[1] == 'a') list_cell = i;
+            for (int i = 0; i < files.directory_count; ++i) {
+                CopyItem(files.directory_list, i, name, kItemSeparator);
+                if (name[1] == 'a') files.list_cell = i;
             }
         }
-        FilesCommand(kFilesDirectoryCells);
+        RunCommand(kFilesCommands, kFilesDirectoryCells);
         if (level < 4) expected += std::string(50, static_cast<char>('a' + level)) + "\\";
-        EXPECT_EQ(std::string(directory), expected) << "level " << level;
-        EXPECT_LE(std::strlen(directory) + 4, kPatternBytes);
+        EXPECT_EQ(std::string(files.directory), expected) << "level " << level;
+        EXPECT_LE(std::strlen(files.directory) + 4, kPatternBytes);
     }
-    EXPECT_EQ(directory_count, 1);  // the fifth level is listed but cannot be entered
-    std::strcpy(directory, "\\");
+    EXPECT_EQ(files.directory_count, 1);  // the fifth level is listed but cannot be entered
+    std::strcpy(files.directory, "\\");
     SetDeviceRoot(KN_ASSET_DIR "/device");
 }

@@ -234,7 +234,7 @@ TEST(FlatMemory, DirectoryListingFreesWhatItTakes) {
     ResetCounter();
     RunStepsInProcess(steps.data(), static_cast<int64_t>(steps.size()), OpenWindow, CloseWindow);
     CloseWindow();
-    EXPECT_GT(counter.allocations.load(), 0) << "no directory was listed " << directory << " " << directory_list;
+    EXPECT_GT(counter.allocations.load(), 0) << "no directory was listed " << files.directory << " " << files.directory_list;
     EXPECT_EQ(counter.allocations.load(), counter.frees.load()) << SizesSeen();
     EXPECT_EQ(counter.most_live_between_steps, 0);
     std::printf("listing twice: %lld blocks (%s)\n", static_cast<long long>(counter.allocations.load()),

@@ -21,8 +21,13 @@
 #include "screens/drawing_editor.h"
 #include "screens/file_browser.h"
 #include "screens/layout_tables.h"
+#include "screens/animation_screen.h"
+#include "screens/colour_picker.h"
+#include "screens/drawing_editor.h"
+#include "screens/file_browser.h"
 #include "screens/screen_state.h"
 #include "shell/main_loop.h"
+#include "input/input.h"
 #include "shell/shell.h"
 #include "surface/pen.h"
 #include "surface/pick_list.h"
@@ -43,7 +48,7 @@ static uint16_t* guarded_block = nullptr;
 
 static void InstallGuardedSurface() {
     if (surface.pixel_base == nullptr) {
-        const GXDisplayProperties portrait = {240, 320, 2, 480, 16, 0};
+        const GXDisplayProperties portrait = kPortraitDisplay;
         InitScreenSurfaceFrom(surface, portrait);
     }
     if (guarded_block == nullptr) {
@@ -98,19 +103,19 @@ const char* CheckProgramInvariants() {
         if (!Within(stage.actors[i].slot, 0, kSlotCount - 1)) return Fault("actor slot", stage.actors[i].slot);
     for (int i = 0; i < stage.key_count; ++i)
         if (!Within(stage.keys[i].actor, 0, kActorCapacity - 1)) return Fault("key actor", stage.keys[i].actor);
-    if (!Within(selected_shape, -1, kShapeCapacity - 1)) return Fault("selected shape", selected_shape);
-    if (!Within(selected_vertex, -1, kVertexCapacity - 1)) return Fault("selected vertex", selected_vertex);
-    if (!Within(selected_actor, -1, kActorCapacity - 1)) return Fault("selected actor", selected_actor);
-    if (!Within(actor_tab_count, 0, kActorCapacity)) return Fault("actor tab count", actor_tab_count);
-    if (!Within(current_slot, 0, kSlotCount - 1)) return Fault("current slot", current_slot);
-    if (!Within(drawing_slot, 0, kSlotCount - 1)) return Fault("drawing slot", drawing_slot);
-    if (!Within(next_new_slot, 1, kLastNewSlot)) return Fault("next new slot", next_new_slot);
-    if (!Within(mode, kModeDrawing, kModeQuit)) return Fault("mode", mode);
-    if (!Within(tool, kToolOutline, kToolEditVertices)) return Fault("tool", tool);
+    if (!Within(editor.selected_shape, -1, kShapeCapacity - 1)) return Fault("selected shape", editor.selected_shape);
+    if (!Within(editor.selected_vertex, -1, kVertexCapacity - 1)) return Fault("selected vertex", editor.selected_vertex);
+    if (!Within(stage_screen.selected_actor, -1, kActorCapacity - 1)) return Fault("selected actor", stage_screen.selected_actor);
+    if (!Within(stage_screen.actor_tab_count, 0, kActorCapacity)) return Fault("actor tab count", stage_screen.actor_tab_count);
+    if (!Within(editor.current_slot, 0, kSlotCount - 1)) return Fault("current slot", editor.current_slot);
+    if (!Within(editor.drawing_slot, 0, kSlotCount - 1)) return Fault("drawing slot", editor.drawing_slot);
+    if (!Within(editor.next_new_slot, 1, kLastNewSlot)) return Fault("next new slot", editor.next_new_slot);
+    if (!Within(controls.mode, kModeDrawing, kModeQuit)) return Fault("mode", controls.mode);
+    if (!Within(editor.tool, kToolOutline, kToolEditVertices)) return Fault("tool", editor.tool);
     if (ui.point_count > kStrokeMaxPoints) return Fault("stroke points", ui.point_count);
-    if (!Within(file_count, 0, static_cast<long long>(kListBytes / 2)))
-        return Fault("file count", file_count);
-    if (std::memchr(directory, 0, sizeof directory) == nullptr) return Fault("directory unterminated", 0);
+    if (!Within(files.file_count, 0, static_cast<long long>(kListBytes / 2)))
+        return Fault("file count", files.file_count);
+    if (std::memchr(files.directory, 0, sizeof files.directory) == nullptr) return Fault("directory unterminated", 0);
     if (guarded_block != nullptr && surface.pixel_base != guarded_block + kGuardWords)
         return Fault("the back buffer moved", 0);
     if (!GuardsIntact()) return Fault("a write landed outside the back buffer", 0);
@@ -129,6 +134,7 @@ static WidgetRecord* const kAllTables[] = {
 void ResetProgramObjects() {
     shell = ShellState{};
     shell.window = 1;
+    input = InputState{};
     std::memset(&ui, 0, sizeof ui);
     redraw_request = 0;
     std::memset(chooser_popup_table, 0, sizeof chooser_popup_table);
@@ -136,23 +142,11 @@ void ResetProgramObjects() {
     ResetPickList();
     std::memset(&stage, 0, sizeof stage);
     std::memset(&library, 0, sizeof library);
-    ResetDrawingEditor();
-    mode = 0;
-    selected_actor = 0;
-    actor_tab_count = 0;
-    current_frame = 0;
-    list_cell = 0;
-    square_value = 0;
-    hue_value = 0;
-    alpha_value = 255;
-    scale_slider_value = 0;
-    dial_value = 0;
-    current_colour = ColourRecord{0, 0, 0, 255, 0};
-    working_hsl = WorkingHsl{};
-    std::memset(file_list, 0, sizeof file_list);
-    std::memset(directory_list, 0, sizeof directory_list);
-    file_count = directory_count = file_page = directory_page = chosen_file = chosen_directory = 0;
-    std::strcpy(directory, "\\");
+    ResetScreenControls();
+    ResetEditor();
+    ResetPicker();
+    ResetStageScreen();
+    ResetFiles();
     for (WidgetRecord* table : kAllTables) ClearPressedFlags(ui, table);
     surface.pen_colour = ColourRecord{};
     surface.pen_alpha = 255;
@@ -242,7 +236,7 @@ static void Push(SessionStep::Kind kind, int x, int y, int32_t wait_ms = 0) {
 // Gesture weights of a profile, in the order of GenerateGesture's cases.
 enum Gesture {
     kWidgetTap, kWidgetPress, kCanvasStroke, kLongStroke, kRapidTaps, kLoneEvent,
-    kOffScreen, kWaiting, kModeSelector, kAnywhere, kGestureKinds
+    kOffScreen, kWaiting, kOnModeSelector, kAnywhere, kGestureKinds
 };
 
 // Seeds take turns among three profiles: everything evenly, mostly drawing
@@ -295,7 +289,7 @@ static Box ChooseWidget() {
     Box b = boxes[r.Below(n)];
     // The popup of the mode selector: the profile's screen mostly, and quit
     // rarely, so that sessions grow deep.
-    if (b.widget == &chooser_popup_table[0] && b.widget->bound == &mode) {
+    if (b.widget == &chooser_popup_table[0] && b.widget->bound == &controls.mode) {
         const int item_height = b.widget->d > 0 ? static_cast<int>(b.widget->d) : 20;
         const int32_t preferred = kProfiles[driver.profile].preferred_mode;
         if (preferred >= 0 && r.Chance(80)) {
@@ -414,7 +408,7 @@ static void GenerateGesture() {
     case kWaiting:  // playback frames, the refusal cue, the overlays' phases
         Push(SessionStep::kWait, 0, 0, r.Chance(70) ? r.Between(0, 120) : r.Between(120, 1500));
         break;
-    case kModeSelector:  // its popup comes next as the current screen
+    case kOnModeSelector:  // its popup comes next as the current screen
         Tap(r.Between(221, 239), r.Between(1, 19));
         break;
     default:
@@ -460,8 +454,8 @@ static void NoteReach(SessionReach& r) {
     Raise(r.keys, stage.key_count);
     Raise(r.picks, pick_list.count);
     Raise(r.stroke_points, ui.point_count);
-    Raise(r.path_bytes, static_cast<int32_t>(strnlen(directory, sizeof directory)));
-    if (mode >= 0 && mode < 5) ++r.mode_passes[mode];
+    Raise(r.path_bytes, static_cast<int32_t>(strnlen(files.directory, sizeof files.directory)));
+    if (controls.mode >= 0 && controls.mode < 5) ++r.mode_passes[controls.mode];
 }
 
 static void Enqueue(uint32_t message, int x, int y) {
@@ -537,7 +531,7 @@ static int DriverGet(Message* out) {
     return 1;
 }
 
-static GXDisplayProperties DriverDisplay() { return {240, 320, 2, 480, 16, 0}; }
+static GXDisplayProperties DriverDisplay() { return kPortraitDisplay; }
 static uint16_t* DriverBeginDraw() { return frame_copy; }
 static void DriverNothing() {}
 static void DriverTaskbar(int) {}

@@ -8,6 +8,7 @@
 
 #include "animation/stage.h"
 #include "drawing/library.h"
+#include "screens/drawing_editor.h"
 #include "screens/animation_screen.h"
 #include "screens/headless_session.h"
 #include "screens/pose_screen.h"
@@ -47,7 +48,7 @@ std::tuple<int, int> KeyScaleAngle(int16_t actor, int32_t frame) {
     return key == nullptr ? std::tuple(-1, -1) : std::tuple<int, int>(key->scale, key->angle);
 }
 // Actors on the stage, tabs shown and the selected actor.
-std::tuple<int, int, int> Tabs() { return {stage.actor_count, actor_tab_count, selected_actor}; }
+std::tuple<int, int, int> Tabs() { return {stage.actor_count, stage_screen.actor_tab_count, stage_screen.selected_actor}; }
 
 // The screen variables and the model as at program start, with a 40-pixel
 // square (200 drawing units each way at the default scale) in slot 0.
@@ -59,20 +60,20 @@ class AnimationScreen : public HeadlessSession {
         InitStage(stage, library);
         ClearStage(stage);
         ResetPickList();
-        mode = kModeAnimation;
-        selected_actor = 0;
-        actor_tab_count = 0;
-        current_frame = 0;
-        current_slot = 0;
-        next_new_slot = 1;
-        strip_cell = 0;
-        scale_slider_value = 0;
-        dial_value = 0;
+        controls.mode = kModeAnimation;
+        stage_screen.selected_actor = 0;
+        stage_screen.actor_tab_count = 0;
+        stage_screen.current_frame = 0;
+        editor.current_slot = 0;
+        editor.next_new_slot = 1;
+        controls.strip_cell = 0;
+        stage_screen.scale_slider_value = 0;
+        stage_screen.dial_value = 0;
         StoreSquareDrawing(0, 200);
     }
     static void Strip(uint16_t id, int cell) {
-        strip_cell = cell;
-        AnimationCommand(id);
+        controls.strip_cell = cell;
+        RunCommand(kAnimationCommands, id);
     }
     static void Add(int times = 1) {
         for (int i = 0; i < times; ++i) Strip(kAnimationAddStrip, kAddActorCell);
@@ -83,7 +84,7 @@ class AnimationScreen : public HeadlessSession {
         w.pressed = pressed ? 1 : 0;
         return w;
     }
-    uint16_t Next() { return HeadlessSession::Next(AnimationRedraw, AnimationCommand); }
+    uint16_t Next() { return HeadlessSession::Next(AnimationRedraw, kAnimationCommands); }
 };
 
 // Adding actors and tabs.
@@ -108,7 +109,7 @@ TEST_F(AnimationScreen, TabsStopAtNoneAndAnAddRefusedAt64ActorsKeepsSelectionAnd
     EXPECT_EQ(Tabs(), std::tuple(4, 1, 0));
     Add(60);
     EXPECT_EQ(Tabs(), std::tuple(64, 61, 60));
-    selected_actor = 5;
+    stage_screen.selected_actor = 5;
     Add();
     EXPECT_EQ(Tabs(), std::tuple(64, 61, 5));
 }
@@ -117,8 +118,8 @@ TEST_F(AnimationScreen, TabsStopAtNoneAndAnAddRefusedAt64ActorsKeepsSelectionAnd
 TEST_F(AnimationScreen, ReleasingOnTheStageKeysTheSelectedPose) {
     // Before any actor exists the selection names record 0: its all-zero
     // pose becomes a key, which the first actor takes once it exists.
-    current_frame = 12;
-    AnimationCommand(kAnimationStage);
+    stage_screen.current_frame = 12;
+    RunCommand(kAnimationCommands, kAnimationStage);
     ASSERT_EQ(stage.key_count, 1);
     EXPECT_EQ(KeyScaleAngle(0, 12), std::tuple(0, 0));
     Add();
@@ -126,9 +127,9 @@ TEST_F(AnimationScreen, ReleasingOnTheStageKeysTheSelectedPose) {
     EXPECT_EQ(stage.actors[0].pose.scale, 0);
     EXPECT_EQ(stage.actors[0].pose.x, 0);
 
-    selected_actor = -1;
-    current_frame = 13;
-    AnimationCommand(kAnimationStage);
+    stage_screen.selected_actor = -1;
+    stage_screen.current_frame = 13;
+    RunCommand(kAnimationCommands, kAnimationStage);
     EXPECT_EQ(stage.key_count, 1);
 }
 
@@ -141,15 +142,15 @@ TEST_F(AnimationScreen, LettingGoOfTheFrameSliderPosesTheActors) {
     SetKey(stage, 0, 20, end);
     ResetPickList();
 
-    current_frame = 10;
-    AnimationCommand(kAnimationFrameSlider);
+    stage_screen.current_frame = 10;
+    RunCommand(kAnimationCommands, kAnimationFrameSlider);
     EXPECT_EQ(stage.actors[0].pose.x, 50);
     EXPECT_EQ(stage.actors[0].pose.angle, 150);
     const Point32 origin = ActorOrigin(0);
     EXPECT_EQ(PickOwner(static_cast<int16_t>(origin.x), static_cast<int16_t>(origin.y)), 0)
         << "the picks follow";
     ResetPickList();
-    AnimationCommand(kAnimationActorTabs);
+    RunCommand(kAnimationCommands, kAnimationActorTabs);
     EXPECT_EQ(PickOwner(static_cast<int16_t>(origin.x), static_cast<int16_t>(origin.y)), 0)
         << "a tab press refreshes the picks too";
 }
@@ -163,12 +164,12 @@ TEST_F(AnimationScreen, PenDownPicksAndCyclesThroughOverlappingActors) {
     const WidgetRecord down = StageWidget(false);
     for (int expected : {0, 1, 2, 0}) {
         ActorStylus(down, 120, 160);
-        EXPECT_EQ(selected_actor, expected);
+        EXPECT_EQ(stage_screen.selected_actor, expected);
     }
     ActorStylus(down, 140, 160);
-    EXPECT_EQ(selected_actor, 2);
+    EXPECT_EQ(stage_screen.selected_actor, 2);
     ActorStylus(down, 5, 300);  // a miss keeps the selection
-    EXPECT_EQ(selected_actor, 2);
+    EXPECT_EQ(stage_screen.selected_actor, 2);
 }
 
 TEST_F(AnimationScreen, SmallDragsAddUpUntilTheyMakeAWholeUnit) {
@@ -187,7 +188,7 @@ TEST_F(AnimationScreen, SmallDragsAddUpUntilTheyMakeAWholeUnit) {
     EXPECT_EQ(dragged(), std::tuple(1, 0, 122));
     ActorStylus(drag, 122, 170);
     EXPECT_EQ(dragged(), std::tuple(1, 5, 122));
-    selected_actor = -1;  // with nothing selected a drag changes nothing
+    stage_screen.selected_actor = -1;  // with nothing selected a drag changes nothing
     ActorStylus(drag, 180, 200);
     EXPECT_EQ(dragged(), std::tuple(1, 5, 122));
 }
@@ -211,7 +212,7 @@ TEST_F(AnimationScreen, KeyTicksMarkTheSelectedActorsKeysBesideTheSlider) {
     Add(2);
     for (int frame : {0, 100, 260}) SetKey(stage, 0, static_cast<uint16_t>(frame), stage.actors[0].pose);
     SetKey(stage, 1, 50, stage.actors[1].pose);
-    selected_actor = 0;
+    stage_screen.selected_actor = 0;
     AnimationRedraw();
     for (int y : {30, 130, 290}) {
         EXPECT_EQ(PixelAt(224, y), 0) << y;
@@ -221,13 +222,13 @@ TEST_F(AnimationScreen, KeyTicksMarkTheSelectedActorsKeysBesideTheSlider) {
     }
     EXPECT_EQ(PixelAt(229, 80), 0xFFFF) << "actor 1's key is not marked";
 
-    selected_actor = -1;
+    stage_screen.selected_actor = -1;
     AnimationRedraw();
     EXPECT_EQ(PixelAt(229, 130), 0xFFFF);
 }
 
 TEST_F(AnimationScreen, TheFrameSlidersKnobSitsOnTheCurrentFramesRow) {
-    current_frame = 100;  // row 130 of the slider running down x = 229 from row 30
+    stage_screen.current_frame = 100;  // row 130 of the slider running down x = 229 from row 30
     FrameSliderFace(animation_table[4]);
     EXPECT_EQ(PixelAt(229, 128), PackColourWord(0, 0, 255));
     EXPECT_EQ(PixelAt(229, 134), 0) << "the bare black track";
@@ -242,7 +243,7 @@ TEST_F(AnimationScreen, TheHighlightAsksForAnotherRedrawWhileSomethingIsSelected
     EXPECT_EQ(redraw_request, 1);
     EXPECT_GT(CountPixelsNot(0xFFFF), square + 40) << "the dashed frame, on the white";
 
-    selected_actor = -1;
+    stage_screen.selected_actor = -1;
     AnimationRedraw();
     const int plain = CountPixelsNot(0xFFFF);
     redraw_request = 0;
@@ -270,11 +271,11 @@ TEST(DialAngle, RunsClockwiseAndLinearWithinEachQuadrant) {
 TEST_F(AnimationScreen, ThePoseScreenAppliesItsControlsOnTheFirstRedraw) {
     Add();
     Script("wait 20\ntap 120 60");
-    current_frame = 7;
+    stage_screen.current_frame = 7;
     Strip(kAnimationPlayStrip, kPoseCell);
     // Scale 1638 opens the slider at cell 6 (1536); the dial's first cell
     // points up and to the left (2250).
-    EXPECT_EQ(scale_slider_value, 6);
+    EXPECT_EQ(stage_screen.scale_slider_value, 6);
     EXPECT_EQ(ScaleAngle(0), std::tuple(1536, 2250));
     EXPECT_EQ(KeyScaleAngle(0, 7), std::tuple(1536, 2250));
     EXPECT_EQ(stage.key_count, 1);
@@ -287,11 +288,11 @@ TEST_F(AnimationScreen, ThePoseScreenAppliesItsControlsOnTheFirstRedraw) {
 TEST_F(AnimationScreen, WithNothingSelectedThePoseScreenChangesNothing) {
     Add();
     Script("wait 20\ntap 120 60\ndrag 219 100 219 180 5\ntap 120 60");
-    selected_actor = -1;
-    scale_slider_value = 50;
+    stage_screen.selected_actor = -1;
+    stage_screen.scale_slider_value = 50;
     ui.canvas_mode = 3;
     Strip(kAnimationPlayStrip, kPoseCell);
-    EXPECT_EQ(scale_slider_value, 6);
+    EXPECT_EQ(stage_screen.scale_slider_value, 6);
     Strip(kAnimationPlayStrip, kPoseCell);
     EXPECT_EQ(ui.canvas_mode, 3) << "restored after the nested loop";
     EXPECT_EQ(ScaleAngle(0), std::tuple(1638, 0));
@@ -304,20 +305,20 @@ TEST_F(AnimationScreen, TheLibraryButtonGivesTheChosenSlotToTheSelectedActor) {
     Add();
     StoreSquareDrawing(1, 50);
     StoreSquareDrawing(2, 100);
-    next_new_slot = 3;
+    editor.next_new_slot = 3;
     ui.canvas_mode = 2;
     Script("tap 10 50\ntap 10 35");
-    AnimationCommand(kAnimationLibraryButton);
-    EXPECT_EQ(current_slot, 2);
+    RunCommand(kAnimationCommands, kAnimationLibraryButton);
+    EXPECT_EQ(editor.current_slot, 2);
     EXPECT_EQ(stage.actors[0].slot, 2);
     EXPECT_EQ(ui.canvas_mode, 2);
     // Slot 2's square is 20 pixels across, and the picks know it.
     EXPECT_EQ(PickOwner(120, 160), 0);
     EXPECT_EQ(PickOwner(105, 160), -1);
 
-    selected_actor = -1;
-    AnimationCommand(kAnimationLibraryButton);
-    EXPECT_EQ(current_slot, 1);
+    stage_screen.selected_actor = -1;
+    RunCommand(kAnimationCommands, kAnimationLibraryButton);
+    EXPECT_EQ(editor.current_slot, 1);
     EXPECT_EQ(stage.actors[0].slot, 2);
 }
 
@@ -361,23 +362,23 @@ TEST_F(AnimationScreen, AddPoseKeyScrubAndPlay) {
     // The adds left the picks alone, so the pen-down misses and keeps actor 2.
     const Point32 start = ActorOrigin(2);
     EXPECT_EQ(Next(), kAnimationStage);
-    EXPECT_EQ(selected_actor, 2);
+    EXPECT_EQ(stage_screen.selected_actor, 2);
     EXPECT_NEAR(ActorOrigin(2).x - start.x, 60, 1);
     EXPECT_EQ(ActorOrigin(2).y, start.y);
     ASSERT_NE(FindKey(2, 0), nullptr) << "the release keyed the dragged pose";
     EXPECT_EQ(FindKey(2, 0)->x, stage.actors[2].pose.x);
 
     EXPECT_EQ(Next(), kAnimationActorTabs);
-    EXPECT_EQ(selected_actor, 0);
+    EXPECT_EQ(stage_screen.selected_actor, 0);
     EXPECT_EQ(Next(), kAnimationStage);
-    EXPECT_EQ(selected_actor, 2) << "selected by a tap on it";
+    EXPECT_EQ(stage_screen.selected_actor, 2) << "selected by a tap on it";
 
     EXPECT_EQ(Next(), kAnimationPlayStrip);
     EXPECT_EQ(ScaleAngle(2), std::tuple(1792, 0));
     EXPECT_EQ(KeyScaleAngle(2, 0), std::tuple(1792, 0));
 
     EXPECT_EQ(Next(), kAnimationFrameSlider);
-    EXPECT_EQ(current_frame, 100);
+    EXPECT_EQ(stage_screen.current_frame, 100);
     EXPECT_EQ(Next(), kAnimationStage);
     const Keyframe* k0 = FindKey(2, 0);
     const Keyframe* k100 = FindKey(2, 100);
@@ -387,7 +388,7 @@ TEST_F(AnimationScreen, AddPoseKeyScrubAndPlay) {
 
     // Halfway between the two keys.
     EXPECT_EQ(Next(), kAnimationFrameSlider);
-    EXPECT_EQ(current_frame, 50);
+    EXPECT_EQ(stage_screen.current_frame, 50);
     EXPECT_EQ(stage.actors[2].pose.y, (k0->y + k100->y) >> 1);
     EXPECT_EQ(stage.actors[0].pose.y, 0) << "actors without keys stay";
 
@@ -399,7 +400,7 @@ TEST_F(AnimationScreen, AddPoseKeyScrubAndPlay) {
     EXPECT_GE(played, 5);
     EXPECT_LE(played, 15);
     EXPECT_GE(HeadlessFramesPresented() - frames_before, 6u);
-    EXPECT_EQ(current_frame, 50) << "playback leaves the slider alone";
+    EXPECT_EQ(stage_screen.current_frame, 50) << "playback leaves the slider alone";
     const Point32 shown = ActorOrigin(2);  // left of the label box at the selection's centre
     EXPECT_EQ(Shown(shown.x - 15, shown.y), PackColourWord(kActorRed));
 }

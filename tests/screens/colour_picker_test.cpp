@@ -9,7 +9,7 @@
 #include "raster/panels.h"
 #include "screens/editor_fixture.h"
 #include "surface/pen.h"
-#include "ui/font.h"
+#include "raster/font.h"
 
 namespace {
 
@@ -17,7 +17,7 @@ using ColourPicker = EditorSession;
 using Rgba = std::tuple<int, int, int, int>;
 
 TEST_F(ColourPicker, StartUpBlackAndTheWorkedColoursComeBackQuantised) {
-    EXPECT_EQ(hue_value, 160);
+    EXPECT_EQ(picker.hue_value, 160);
     struct Row {
         ColourRecord colour;
         int32_t square;
@@ -32,15 +32,15 @@ TEST_F(ColourPicker, StartUpBlackAndTheWorkedColoursComeBackQuantised) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.square);
         SyncPickerFromColour(row.colour);
-        EXPECT_EQ(square_value, row.square);
-        EXPECT_EQ(alpha_value, row.colour.alpha);
+        EXPECT_EQ(picker.square_value, row.square);
+        EXPECT_EQ(picker.alpha_value, row.colour.alpha);
         current_colour = row.colour;
         ColourPickerRedraw();  // turns the controls back into a colour
         const ColourRecord& c = current_colour;
         EXPECT_EQ(Rgba(c.red, c.green, c.blue, c.alpha), Rgba(row.red, row.green, row.blue, row.colour.alpha));
     }
     SyncPickerFromColour(MakeColour(255, 0, 0, 255));
-    EXPECT_EQ(hue_value, 0);
+    EXPECT_EQ(picker.hue_value, 0);
 }
 
 TEST_F(ColourPicker, ReadOutIsUpperCaseHexOfTheColourBeforeTheRedraw) {
@@ -83,7 +83,7 @@ TEST_F(ColourPicker, RedrawPaintsPanelPreviewAndColourButton) {
     EXPECT_EQ(PixelAt(120, 19), 0x1234);
 
     // Translucent: the preview is blended over white, the pen is opaque after.
-    alpha_value = 0;
+    picker.alpha_value = 0;
     ColourPickerRedraw();
     EXPECT_EQ(current_colour.alpha, 0);
     EXPECT_EQ(PixelAt(100, 200), 0xFFFF);
@@ -112,7 +112,7 @@ TEST_F(ColourPicker, FacesShowTheSquareTheHueRampTheMarkersAndTheColourButton) {
     EXPECT_EQ(PixelAt(200, 30), 0);        // marker around hue 0: rows 29..31
     EXPECT_EQ(PixelAt(220, 29), 0);
 
-    alpha_value = 254;
+    picker.alpha_value = 254;
     AlphaBarFace(colour_picker_table[2]);
     EXPECT_EQ(PixelAt(21, 100), 0);  // outline
     EXPECT_EQ(PixelAt(30, 100), 0x1234);
@@ -140,11 +140,11 @@ TEST_F(ColourPicker, TheEditorsButtonRunsThePickerAndTheNextShapeTakesTheColour)
         "drag 60 240 100 260 4\n"    // a rectangle (tool 2)
         "tap 190 10\ntap 180 150\n"  // the square's bottom-right corner
         "tap 230 310\n");
-    tool = kToolRectangle;
+    editor.tool = kToolRectangle;
     ui.canvas_mode = kCanvasRectangle;
     EXPECT_EQ(Step(), kEditorColourButton);
-    EXPECT_EQ(hue_value, 0);
-    EXPECT_EQ(alpha_value, 254);
+    EXPECT_EQ(picker.hue_value, 0);
+    EXPECT_EQ(picker.alpha_value, 254);
     EXPECT_EQ(current_colour.alpha, 254);
     EXPECT_EQ(ui.stroke_colour.word, current_colour.word);  // the stroke preview follows
     EXPECT_EQ(ui.canvas_mode, kCanvasRectangle);
@@ -160,16 +160,16 @@ TEST_F(ColourPicker, TheEditorsButtonRunsThePickerAndTheNextShapeTakesTheColour)
     EXPECT_EQ(inside >> 11, 31);
 
     EXPECT_EQ(Step(), kEditorColourButton);
-    EXPECT_EQ(square_value, 119 * 120 + 119);
-    EXPECT_EQ(working_hsl.saturation, 238);
-    EXPECT_EQ(working_hsl.lightness, 238);
+    EXPECT_EQ(picker.square_value, 119 * 120 + 119);
+    EXPECT_EQ(picker.saturation, 238);
+    EXPECT_EQ(picker.lightness, 238);
 }
 
 TEST_F(ColourPicker, InTheSelectToolThePickedColourGoesToTheSelectedShape) {
     AddBox(20, 40, 60, 80);
     AddBox(80, 40, 120, 80);
-    tool = kToolSelectShape;
-    selected_shape = 0;
+    editor.tool = kToolSelectShape;
+    editor.selected_shape = 0;
     ui.canvas_mode = kCanvasNone;
     Script("tap 190 10\ntap 210 110\ntap 120 90\ntap 230 310\n");  // hue 80: green
     EXPECT_EQ(Step(), kEditorColourButton);

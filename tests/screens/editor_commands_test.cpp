@@ -13,17 +13,17 @@ namespace {
 class EditorCommands : public EditorSession {
   protected:
     static void Strip(uint16_t id, int cell) {
-        strip_cell = cell;
-        DrawingEditorCommand(id);
+        controls.strip_cell = cell;
+        RunCommand(kEditorCommands, id);
     }
     static void ShapeAction(int cell) { Strip(kEditorShapeActions, cell); }
     static void VertexAction(int cell) { Strip(kEditorVertexActions, cell); }
     static void NewDrawing() { Strip(kEditorNewDrawingStrip, 0); }
     // The current slot, the next new slot and the drawing's shape count.
-    static std::tuple<int, int, int> Slots() { return {current_slot, next_new_slot, drawing.shape_count}; }
+    static std::tuple<int, int, int> Slots() { return {editor.current_slot, editor.next_new_slot, drawing.shape_count}; }
     static void ChooseTool(int t) {
-        tool = t;
-        DrawingEditorCommand(kEditorToolChooser);
+        editor.tool = t;
+        RunCommand(kEditorCommands, kEditorToolChooser);
     }
     // Three boxes side by side; shape i is coloured (i * 50, 0, 0).
     static void ThreeBoxes() {
@@ -39,7 +39,7 @@ class EditorCommands : public EditorSession {
         ui.start_y = static_cast<uint16_t>(ui.stroke[1].y);
         ui.current_x = static_cast<uint16_t>(ui.stroke[ui.point_count].x);
         ui.current_y = static_cast<uint16_t>(ui.stroke[ui.point_count].y);
-        DrawingEditorCommand(kStrokeFinished);
+        RunCommand(kEditorCommands, kStrokeFinished);
     }
     // Stores three full drawings (2048 vertices, 512 shapes) into slots 1..3
     // and starts again from an empty one; 10228 bytes of the arena stay free.
@@ -62,7 +62,7 @@ class EditorCommands : public EditorSession {
 
 // Strokes by tool.
 TEST_F(EditorCommands, OutlineStrokesOfOneColourMergeAndAnotherColourStaysApart) {
-    tool = kToolOutline;
+    editor.tool = kToolOutline;
     Stroke({{20, 40}, {60, 40}, {60, 80}});
     Stroke({{100, 100}, {140, 120}});
     ASSERT_EQ(drawing.shape_count, 1);
@@ -77,22 +77,22 @@ TEST_F(EditorCommands, OutlineStrokesOfOneColourMergeAndAnotherColourStaysApart)
 }
 
 TEST_F(EditorCommands, TapsAddZeroSizeBoxesButNoFreehandShape) {
-    selected_shape = 0;
-    tool = kToolFilled;
+    editor.selected_shape = 0;
+    editor.tool = kToolFilled;
     Stroke({{50, 50}});
     EXPECT_EQ(drawing.shape_count, 0);
-    tool = kToolRectangle;
+    editor.tool = kToolRectangle;
     Stroke({{50, 50}});
-    tool = kToolEllipse;
+    editor.tool = kToolEllipse;
     Stroke({{50, 50}});
     ASSERT_EQ(drawing.shape_count, 2);
-    const Bounds dot = ShapeBounds(drawing.shapes[1], drawing.vertices, view_transform);
+    const Bounds dot = ShapeBounds(drawing.shapes[1], drawing.vertices, editor.view);
     EXPECT_EQ(dot.min_x, dot.max_x);  // all eight vertices on the tap
     EXPECT_NEAR(dot.max_x, 50, 1);
-    EXPECT_EQ(selected_shape, 0) << "adding shapes leaves the selection alone";
+    EXPECT_EQ(editor.selected_shape, 0) << "adding shapes leaves the selection alone";
 
     // A tap with tool 0 still merges the last two shapes when they match.
-    tool = kToolOutline;
+    editor.tool = kToolOutline;
     Stroke({{50, 50}});
     ASSERT_EQ(drawing.shape_count, 1);
     EXPECT_EQ(drawing.shapes[0].count, 12);
@@ -102,65 +102,65 @@ TEST_F(EditorCommands, TapsAddZeroSizeBoxesButNoFreehandShape) {
 TEST_F(EditorCommands, DeleteAndToggleFillKeepTheSelectionOnAnExistingShape) {
     ThreeBoxes();
     ChooseTool(kToolSelectShape);
-    selected_shape = 2;
+    editor.selected_shape = 2;
     ShapeAction(kShapeToggleFill);
     EXPECT_EQ(drawing.shapes[2].kind, kShapeOutline);
-    EXPECT_EQ(selected_shape, 2);
+    EXPECT_EQ(editor.selected_shape, 2);
 
-    selected_shape = 1;
+    editor.selected_shape = 1;
     ShapeAction(kShapeDelete);
-    EXPECT_EQ(selected_shape, 1);  // now the former shape 2
+    EXPECT_EQ(editor.selected_shape, 1);  // now the former shape 2
     EXPECT_EQ(drawing.shapes[1].colour.red, 100);
     EXPECT_EQ(PickOwner(100, 60), -1) << "the pick list follows";
     EXPECT_EQ(PickOwner(160, 60), 1);
     for (int expected : {0, -1, -1}) {  // onto the new last shape; at the end nothing happens
         ShapeAction(kShapeDelete);
-        EXPECT_EQ(selected_shape, expected);
+        EXPECT_EQ(editor.selected_shape, expected);
     }
     EXPECT_EQ(drawing.shape_count, 0);
 }
 
 TEST_F(EditorCommands, DuplicateSelectsTheCopyAndARefusedCopyKeepsTheOriginal) {
     ThreeBoxes();
-    tool = kToolSelectShape;
-    selected_shape = 0;
+    editor.tool = kToolSelectShape;
+    editor.selected_shape = 0;
     ShapeAction(kShapeDuplicate);
     ASSERT_EQ(drawing.shape_count, 4);
-    EXPECT_EQ(selected_shape, 3);
+    EXPECT_EQ(editor.selected_shape, 3);
     EXPECT_EQ(VertexOf(3, 0).x, VertexOf(0, 0).x + 10);
 
     while (drawing.shape_count < kShapeCapacity) AddBox(0, 0, 1, 1);
-    selected_shape = 2;
+    editor.selected_shape = 2;
     ShapeAction(kShapeDuplicate);
     EXPECT_EQ(drawing.shape_count, kShapeCapacity);
-    EXPECT_EQ(selected_shape, 2);
+    EXPECT_EQ(editor.selected_shape, 2);
     EXPECT_TRUE(RefusalCueShowing());
     EXPECT_TRUE(CheckDrawing(drawing));
 }
 
 TEST_F(EditorCommands, ForwardAndBackFollowTheShapeAndStopAtTheEnds) {
     ThreeBoxes();
-    tool = kToolSelectShape;
-    selected_shape = 0;
+    editor.tool = kToolSelectShape;
+    editor.selected_shape = 0;
     const std::pair<int, int> steps[] = {
         {kShapeBack, 0}, {kShapeForward, 1}, {kShapeForward, 2}, {kShapeForward, 2}, {kShapeBack, 1}};
     for (const auto& [cell, expected] : steps) {
         ShapeAction(cell);
-        EXPECT_EQ(selected_shape, expected);
+        EXPECT_EQ(editor.selected_shape, expected);
         EXPECT_EQ(drawing.shapes[expected].colour.red, 0) << "the selection stays on the black box";
     }
 }
 
 TEST_F(EditorCommands, ChoosingTheSelectOrVertexToolTakesTheSelectedShapesColour) {
     ThreeBoxes();
-    selected_shape = 2;
+    editor.selected_shape = 2;
     ChooseTool(kToolSelectShape);
     EXPECT_EQ(current_colour.red, 100);
     EXPECT_EQ(ui.stroke_colour.red, 100);
     EXPECT_EQ(ui.canvas_mode, kCanvasNone);
-    EXPECT_EQ(hue_value, 0);  // the picker follows: pure red hue
+    EXPECT_EQ(picker.hue_value, 0);  // the picker follows: pure red hue
 
-    selected_shape = -1;
+    editor.selected_shape = -1;
     current_colour = MakeColour(0, 0, 0, 255);
     ChooseTool(kToolEditVertices);
     EXPECT_EQ(current_colour.red, 0);
@@ -171,37 +171,37 @@ TEST_F(EditorCommands, ChoosingTheSelectOrVertexToolTakesTheSelectedShapesColour
 // Vertex actions.
 TEST_F(EditorCommands, VertexActionsEditTheSelectedOrElseTheLastShape) {
     ThreeBoxes();
-    tool = kToolEditVertices;
-    selected_shape = -1;
-    selected_vertex = 0;
+    editor.tool = kToolEditVertices;
+    editor.selected_shape = -1;
+    editor.selected_vertex = 0;
     VertexAction(kVertexInsert);
     EXPECT_EQ(drawing.shapes[2].count, 5);
     EXPECT_EQ(drawing.shapes[0].count, 4);
 
     // Previous and next shape wrap around and keep the vertex.
-    selected_shape = 0;
-    selected_vertex = 3;
+    editor.selected_shape = 0;
+    editor.selected_vertex = 3;
     const std::pair<int, int> steps[] = {
         {kVertexPreviousShape, 2}, {kVertexNextShape, 0}, {kVertexNextShape, 1}};
     for (const auto& [cell, expected] : steps) {
         VertexAction(cell);
-        EXPECT_EQ(selected_shape, expected);
+        EXPECT_EQ(editor.selected_shape, expected);
     }
-    EXPECT_EQ(selected_vertex, 3);
+    EXPECT_EQ(editor.selected_vertex, 3);
     EXPECT_EQ(PickOwner(80, 40), 0) << "the pick list holds shape 1's vertices";
 
     // A vertex past the end stands for the last one.
-    selected_shape = 0;
-    selected_vertex = 99;
+    editor.selected_shape = 0;
+    editor.selected_vertex = 99;
     VertexAction(kVertexInsert);  // doubles the last vertex
     EXPECT_EQ(drawing.shapes[0].count, 5);
     EXPECT_EQ(VertexOf(0, 4).x, VertexOf(0, 3).x);
 
-    selected_vertex = 1;
+    editor.selected_vertex = 1;
     VertexAction(kVertexToggleCurve);
     EXPECT_EQ(VertexOf(0, 1).type, kPointControl);
     EXPECT_EQ(VertexOf(0, 2).type, kPointCurveEnd);
-    selected_vertex = 2;
+    editor.selected_vertex = 2;
     VertexAction(kVertexToggleContour);  // a curve end is not a corner: stays
     EXPECT_EQ(VertexOf(0, 2).type, kPointCurveEnd);
 
@@ -214,27 +214,27 @@ TEST_F(EditorCommands, VertexActionsEditTheSelectedOrElseTheLastShape) {
 
 TEST_F(EditorCommands, DeletingVerticesRemovesAThreeVertexShapeAtTheSecondDeletion) {
     AddBox(20, 40, 60, 80);
-    tool = kToolFilled;
+    editor.tool = kToolFilled;
     Stroke({{100, 100}, {140, 100}, {140, 140}});
     ASSERT_EQ(drawing.shapes[1].count, 3);
-    tool = kToolEditVertices;
-    selected_shape = 1;
-    selected_vertex = 2;
+    editor.tool = kToolEditVertices;
+    editor.selected_shape = 1;
+    editor.selected_vertex = 2;
     VertexAction(kVertexDelete);
     EXPECT_EQ(drawing.shapes[1].count, 2);
-    EXPECT_EQ(selected_vertex, 1);  // no longer below the count: the new last
+    EXPECT_EQ(editor.selected_vertex, 1);  // no longer below the count: the new last
     VertexAction(kVertexDelete);
     EXPECT_EQ(drawing.shape_count, 1);
-    EXPECT_EQ(selected_shape, 0);  // kept on an existing shape
+    EXPECT_EQ(editor.selected_shape, 0);  // kept on an existing shape
     EXPECT_TRUE(CheckDrawing(drawing));
 }
 
 TEST_F(EditorCommands, InsertingIntoAFullPoolIsRefused) {
     AddLongShape(static_cast<uint16_t>(kVertexCapacity - 4));
     AddBox(20, 40, 60, 80);
-    tool = kToolEditVertices;
-    selected_shape = 1;
-    selected_vertex = 0;
+    editor.tool = kToolEditVertices;
+    editor.selected_shape = 1;
+    editor.selected_vertex = 0;
     VertexAction(kVertexInsert);
     EXPECT_EQ(drawing.shapes[1].count, 4);
     EXPECT_EQ(drawing.vertex_count, kVertexCapacity);
@@ -255,8 +255,8 @@ TEST_F(EditorCommands, NewDrawingTakesTheNextSlotAndStopsAt63) {
     EXPECT_EQ(Slots(), std::tuple(1, 2, 0));
 
     // From 62 with the next new slot at 63: on to 63, which stays next.
-    current_slot = drawing_slot = 62;
-    next_new_slot = 63;
+    editor.current_slot = editor.drawing_slot = 62;
+    editor.next_new_slot = 63;
     AddBox(20, 40, 60, 80);
     NewDrawing();
     EXPECT_EQ(Slots(), std::tuple(63, 63, 0));
@@ -277,7 +277,7 @@ TEST_F(EditorCommands, ARefusedStoreKeepsTheSlotAndTheDrawing) {
     EXPECT_TRUE(RefusalCueShowing());
     // The library chooser does not open either: the slot it fetched would replace the drawing.
     Script("tap 10 25\n");
-    DrawingEditorCommand(kEditorLibraryButton);
+    RunCommand(kEditorCommands, kEditorLibraryButton);
     EXPECT_EQ(drawing.vertex_count, 1800);
 
     // Leaving through the mode selector and coming back keeps it as well.
@@ -291,7 +291,7 @@ TEST_F(EditorCommands, ARefusedStoreKeepsTheSlotAndTheDrawing) {
     drawing.shapes[0].count = 1600;
     drawing.vertex_count = 1600;
     NewDrawing();
-    EXPECT_EQ(current_slot, 1);
+    EXPECT_EQ(editor.current_slot, 1);
     FetchDrawing(library, 0, drawing);
     EXPECT_EQ(drawing.vertex_count, 1600);
 }
@@ -307,16 +307,16 @@ TEST_F(EditorCommands, EnteringTheEditorStoresItsDrawingThenFetchesTheCurrentSlo
     EXPECT_EQ(drawing.shape_count, 2);
 
     AddBox(140, 40, 180, 80);
-    selected_shape = 2;
-    tool = kToolSelectShape;
-    current_slot = 1;
+    editor.selected_shape = 2;
+    editor.tool = kToolSelectShape;
+    editor.current_slot = 1;
     EnterDrawingEditor();
-    EXPECT_EQ(drawing_slot, 1);
+    EXPECT_EQ(editor.drawing_slot, 1);
     ASSERT_EQ(drawing.shape_count, 1);
-    EXPECT_EQ(selected_shape, 0);
+    EXPECT_EQ(editor.selected_shape, 0);
     EXPECT_EQ(PickOwner(40, 60), 0);
 
-    current_slot = 2;  // never stored: comes up empty
+    editor.current_slot = 2;  // never stored: comes up empty
     EnterDrawingEditor();
     EXPECT_EQ(drawing.shape_count, 0);
     FetchDrawing(library, 0, drawing);
@@ -332,7 +332,7 @@ TEST_F(EditorCommands, RepeatedTapsOnTheSelectionCanvasSelectAndTakeTheColour) {
     EXPECT_EQ(ui.canvas_mode, kCanvasNone);
     for (int expected : {1, 0, 1}) {
         EXPECT_EQ(Step(), kEditorSelectCanvas);
-        EXPECT_EQ(selected_shape, expected);
+        EXPECT_EQ(editor.selected_shape, expected);
         EXPECT_EQ(current_colour.blue, expected == 1 ? 200 : 0);
     }
 }

@@ -25,30 +25,25 @@ class EditorSession : public HeadlessSession {
         drawing.vertex_count = 0;
         drawing.shape_count = 0;
         LibraryInit(library);
-        ResetDrawingEditor();
-        mode = kModeDrawing;
-        current_colour = MakeColour(0, 0, 0, 255);
-        SyncPickerFromColour(current_colour);
-        alpha_value = 255;
+        ResetScreenControls();
+        ResetEditor();
+        ResetPicker();
         ui.stroke_colour = current_colour;
-        view_pose = Pose{0, 0, 0, 1638};
-        view_transform = BuildTransform(view_pose);
-        InvertTransform(view_transform, &inverse_view_transform);
         ui.canvas_mode = kCanvasPolyline;
         ResetPickList();
     }
 
     // One id of the editor's screen through the real UI loop.
-    uint16_t Step() { return Next(DrawingEditorRedraw, DrawingEditorCommand); }
+    uint16_t Step() { return Next(DrawingEditorRedraw, kEditorCommands); }
 
     // A rectangle between two screen points, in the given colour.
     static void AddBox(int x1, int y1, int x2, int y2, ColourRecord c = MakeColour(0, 0, 0, 255)) {
-        ASSERT_TRUE(AddRectangle(drawing, inverse_view_transform, static_cast<int16_t>(x1),
+        ASSERT_TRUE(AddRectangle(drawing, editor.inverse_view, static_cast<int16_t>(x1),
                                  static_cast<int16_t>(y1), static_cast<int16_t>(x2),
                                  static_cast<int16_t>(y2), c));
     }
     // Where a drawing point appears on the screen.
-    static Point32 OnScreen(const Vertex& v) { return MapPoint(view_transform, v.x, v.y); }
+    static Point32 OnScreen(const Vertex& v) { return MapPoint(editor.view, v.x, v.y); }
     static const Vertex& VertexOf(int shape, int j) {
         return drawing.vertices[drawing.shapes[shape].first + j];
     }

@@ -65,14 +65,14 @@ Items SortedItems(const char* list) {
 }
 
 void SetDirectory(const char* path) {
-    std::strncpy(directory, path, kDirectoryBytes - 1);
-    directory[kDirectoryBytes - 1] = '\0';
+    std::strncpy(files.directory, path, kDirectoryBytes - 1);
+    files.directory[kDirectoryBytes - 1] = '\0';
 }
 
 // Sends a files command with the cell the UI loop would have set.
 void Command(uint16_t id, int cell) {
-    list_cell = cell;
-    FilesCommand(id);
+    files.list_cell = cell;
+    RunCommand(kFilesCommands, id);
 }
 
 // Item n of a text, copied into a buffer filled with 'z' first.
@@ -191,12 +191,12 @@ TEST_F(FileBrowser, LongNamesFillTheListsWithoutOverrunningThem) {
     folder.File(std::string(255, 'y'));
 
     RescanDirectory();
-    EXPECT_EQ(file_count, 32);
-    EXPECT_EQ(directory_count, 32);
-    EXPECT_LT(std::strlen(file_list), kListBytes);
-    EXPECT_LT(std::strlen(directory_list), kListBytes);
-    for (const std::string& item : SortedItems(file_list)) EXPECT_GE(item.size(), 250u);
-    for (const std::string& item : SortedItems(directory_list)) {
+    EXPECT_EQ(files.file_count, 32);
+    EXPECT_EQ(files.directory_count, 32);
+    EXPECT_LT(std::strlen(files.file_list), kListBytes);
+    EXPECT_LT(std::strlen(files.directory_list), kListBytes);
+    for (const std::string& item : SortedItems(files.file_list)) EXPECT_GE(item.size(), 250u);
+    for (const std::string& item : SortedItems(files.directory_list)) {
         EXPECT_EQ(item.size(), 251u);
         EXPECT_EQ(item[0], '\\');
     }
@@ -206,13 +206,13 @@ TEST_F(FileBrowser, LongNamesFillTheListsWithoutOverrunningThem) {
 TEST_F(FileBrowser, ARescanStartsAtTheFirstPagesAndPageCellsBeyondTheLastAreIgnored) {
     for (int i = 0; i < 25; ++i) folder.File("f" + std::to_string(i));
     for (int i = 0; i < 12; ++i) folder.Folder("d" + std::to_string(i));
-    file_page = 20;
-    directory_page = 10;
-    chosen_file = 7;
-    chosen_directory = 3;
+    files.file_page = 20;
+    files.directory_page = 10;
+    files.chosen_file = 7;
+    files.chosen_directory = 3;
     RescanDirectory();
-    EXPECT_EQ(std::tuple(file_count, directory_count), std::tuple(25, 12));
-    EXPECT_EQ(std::tuple(file_page, directory_page, chosen_file, chosen_directory), std::tuple(0, 0, 0, 0));
+    EXPECT_EQ(std::tuple(files.file_count, files.directory_count), std::tuple(25, 12));
+    EXPECT_EQ(std::tuple(files.file_page, files.directory_page, files.chosen_file, files.chosen_directory), std::tuple(0, 0, 0, 0));
 
     // Pages 3 of the files and 2 of the directories are the last; a row is
     // counted from the page's first file.
@@ -221,9 +221,9 @@ TEST_F(FileBrowser, ARescanStartsAtTheFirstPagesAndPageCellsBeyondTheLastAreIgno
         int cell;
         const int16_t* value;
         int expected;
-    } steps[] = {{kFilesPages, 2, &file_page, 20},         {kFilesPages, 3, &file_page, 20},
-                 {kFilesRows, 4, &chosen_file, 24},        {kFilesDirectoryPages, 1, &directory_page, 10},
-                 {kFilesDirectoryPages, 2, &directory_page, 10}};
+    } steps[] = {{kFilesPages, 2, &files.file_page, 20},         {kFilesPages, 3, &files.file_page, 20},
+                 {kFilesRows, 4, &files.chosen_file, 24},        {kFilesDirectoryPages, 1, &files.directory_page, 10},
+                 {kFilesDirectoryPages, 2, &files.directory_page, 10}};
     for (const auto& step : steps) {
         Command(step.id, step.cell);
         EXPECT_EQ(*step.value, step.expected) << "id " << step.id << ", cell " << step.cell;
@@ -231,9 +231,9 @@ TEST_F(FileBrowser, ARescanStartsAtTheFirstPagesAndPageCellsBeyondTheLastAreIgno
     // A directory cell counts from its page's first directory: cell 1 of
     // the second page enters directory 11.
     char twelfth[kNameBytes];
-    CopyItem(directory_list, 11, twelfth, '|');
+    CopyItem(files.directory_list, 11, twelfth, '|');
     Command(kFilesDirectoryCells, 1);
-    EXPECT_EQ(std::string(directory), std::string(twelfth) + "\\");
+    EXPECT_EQ(std::string(files.directory), std::string(twelfth) + "\\");
 }
 
 TEST_F(FileBrowser, EntersSubdirectoriesAndGoesBackUpToTheRoot) {
@@ -244,41 +244,41 @@ TEST_F(FileBrowser, EntersSubdirectoriesAndGoesBackUpToTheRoot) {
     RescanDirectory();
 
     Command(kFilesDirectoryCells, 5);  // below the last directory: enters nothing
-    EXPECT_EQ(chosen_directory, 5);
-    EXPECT_STREQ(directory, "\\");
-    EXPECT_STREQ(directory_list, "\\a");
+    EXPECT_EQ(files.chosen_directory, 5);
+    EXPECT_STREQ(files.directory, "\\");
+    EXPECT_STREQ(files.directory_list, "\\a");
 
     Command(kFilesDirectoryCells, 0);
-    EXPECT_STREQ(directory, "\\a\\");
-    EXPECT_STREQ(directory_list, "\\b");
-    EXPECT_STREQ(file_list, "");
+    EXPECT_STREQ(files.directory, "\\a\\");
+    EXPECT_STREQ(files.directory_list, "\\b");
+    EXPECT_STREQ(files.file_list, "");
     Command(kFilesDirectoryCells, 0);
-    EXPECT_STREQ(directory, "\\a\\b\\");
-    EXPECT_STREQ(file_list, "deep");
+    EXPECT_STREQ(files.directory, "\\a\\b\\");
+    EXPECT_STREQ(files.file_list, "deep");
 
-    FilesCommand(kFilesPathBar);
-    EXPECT_STREQ(directory, "\\a\\");
-    EXPECT_STREQ(directory_list, "\\b");
-    FilesCommand(kFilesPathBar);
-    EXPECT_STREQ(directory, "\\");
-    EXPECT_STREQ(file_list, "top");
+    RunCommand(kFilesCommands, kFilesPathBar);
+    EXPECT_STREQ(files.directory, "\\a\\");
+    EXPECT_STREQ(files.directory_list, "\\b");
+    RunCommand(kFilesCommands, kFilesPathBar);
+    EXPECT_STREQ(files.directory, "\\");
+    EXPECT_STREQ(files.file_list, "top");
 
     // In the root the path bar does nothing, not even a rescan.
-    chosen_file = 5;
-    FilesCommand(kFilesPathBar);
-    EXPECT_STREQ(directory, "\\");
-    EXPECT_EQ(chosen_file, 5);
+    files.chosen_file = 5;
+    RunCommand(kFilesCommands, kFilesPathBar);
+    EXPECT_STREQ(files.directory, "\\");
+    EXPECT_EQ(files.chosen_file, 5);
 }
 
 TEST_F(FileBrowser, GoingUpWithoutAnInnerBackslashStopsAtTheStart) {
     for (const char* odd : {"abc\\", "\\abc", "abc", ""}) {
         SetDirectory(odd);
-        FilesCommand(kFilesPathBar);
-        EXPECT_STREQ(directory, "\\") << "from \"" << odd << "\"";
+        RunCommand(kFilesCommands, kFilesPathBar);
+        EXPECT_STREQ(files.directory, "\\") << "from \"" << odd << "\"";
     }
     SetDirectory("\\a\\b");  // no final backslash: the last level goes
-    FilesCommand(kFilesPathBar);
-    EXPECT_STREQ(directory, "\\a\\");
+    RunCommand(kFilesCommands, kFilesPathBar);
+    EXPECT_STREQ(files.directory, "\\a\\");
 }
 
 TEST_F(FileBrowser, APathThatCouldNotBeListedIsNotEntered) {
@@ -286,15 +286,15 @@ TEST_F(FileBrowser, APathThatCouldNotBeListedIsNotEntered) {
     // path, name, backslash and "*.*" must fit the 256-byte pattern.
     const std::string deep = "\\" + std::string(238, 'p') + "\\";
     SetDirectory(deep.c_str());
-    std::strcpy(directory_list, "\\twelve-bytes|\\eleven-byte");
-    directory_count = 2;
-    directory_page = 0;
+    std::strcpy(files.directory_list, "\\twelve-bytes|\\eleven-byte");
+    files.directory_count = 2;
+    files.directory_page = 0;
 
     Command(kFilesDirectoryCells, 0);
-    EXPECT_STREQ(directory, deep.c_str()) << "refused";
+    EXPECT_STREQ(files.directory, deep.c_str()) << "refused";
     Command(kFilesDirectoryCells, 1);
-    EXPECT_EQ(std::string(directory), deep.substr(0, deep.size() - 1) + "\\eleven-byte\\");
-    EXPECT_EQ(std::strlen(directory) + 3, kPatternBytes - 1);
+    EXPECT_EQ(std::string(files.directory), deep.substr(0, deep.size() - 1) + "\\eleven-byte\\");
+    EXPECT_EQ(std::strlen(files.directory) + 3, kPatternBytes - 1);
 }
 
 // The screen.

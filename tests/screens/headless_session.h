@@ -14,6 +14,8 @@
 #include "screens/layout_tables.h"
 #include "screens/screen_state.h"
 #include "shell/main_loop.h"
+#include "input/input.h"
+#include "screens/widget_ids.h"
 #include "shell/shell.h"
 #include "support/test_surface.h"
 #include "ui/ui_loop.h"
@@ -30,7 +32,8 @@ class HeadlessSession : public ::testing::Test {
         ResetHeadless();
         platform = HeadlessBackend();
         shell = ShellState{};
-        SetShutdownHook(FailOnScriptEnd);
+        input = InputState{};
+        SetCloseHook(FailOnScriptEnd);
         ResetTestSurface();
         ui.skin = nullptr;
         ui.canvas_mode = 0;
@@ -39,7 +42,7 @@ class HeadlessSession : public ::testing::Test {
         redraw_request = 0;
     }
     void TearDown() override {
-        SetShutdownHook(nullptr);
+        SetCloseHook(nullptr);
         platform = saved_platform_;
     }
 
@@ -52,9 +55,9 @@ class HeadlessSession : public ::testing::Test {
     // One pass of the main loop on the current mode's screen: the UI loop
     // until an id comes back, then the screen's handler unless it was the
     // mode selector.
-    uint16_t Next(RedrawCallback redraw, CommandHandler command) {
+    uint16_t Next(RedrawCallback redraw, const CommandEntry* commands) {
         const uint16_t id = RunUiLoop(ui, main_table, redraw);
-        if (id != 100 && command != nullptr) command(id);
+        if (id != kModeSelector) RunCommand(commands, id);
         return id;
     }
 

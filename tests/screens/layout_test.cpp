@@ -5,7 +5,7 @@
 #include <string>
 
 #include "screens/screen_state.h"
-#include "ui/skin_art.h"
+#include "skin_art.h"
 
 namespace {
 

@@ -42,7 +42,7 @@ TEST_F(ShapePicking, RepeatedTapsCycleDownThroughOverlappingShapes) {
                            {41, 41, 0},   {38, 38, 0},   {37, 37, -1}};
     for (const auto& tap : taps) {
         Down(tap[0], tap[1]);
-        EXPECT_EQ(selected_shape, tap[2]) << tap[0] << "," << tap[1];
+        EXPECT_EQ(editor.selected_shape, tap[2]) << tap[0] << "," << tap[1];
     }
 }
 
@@ -53,8 +53,8 @@ TEST_F(ShapePicking, DragStepsAddUpToTheWholeMappedDistance) {
     Down(50, 50);
     for (int x = 51; x <= 73; x += 2) Move(x, 50 + (x - 50) / 3);
     Move(73, 61);
-    const Point32 start = MapPoint(inverse_view_transform, 50, 50);
-    const Point32 end = MapPoint(inverse_view_transform, 73, 61);
+    const Point32 start = MapPoint(editor.inverse_view, 50, 50);
+    const Point32 end = MapPoint(editor.inverse_view, 73, 61);
     EXPECT_EQ(VertexOf(0, 0).x - before.x, end.x - start.x);
     EXPECT_EQ(VertexOf(0, 0).y - before.y, end.y - start.y);
     EXPECT_EQ(ui.start_x, 73);
@@ -72,16 +72,16 @@ TEST_F(ShapePicking, DragStepsAddUpToTheWholeMappedDistance) {
 TEST_F(ShapePicking, VertexTapsPickHandlesAndMissesKeepTheSelection) {
     canvas_ = vertex_tool_table[1];
     AddBox(40, 40, 120, 120);
-    selected_shape = 0;
-    selected_vertex = 0;
+    editor.selected_shape = 0;
+    editor.selected_vertex = 0;
     BuildVertexPickList(0);
     const Point32 corner = OnScreen(VertexOf(0, 2));
     Down(corner.x + 4, corner.y - 3);  // inside the 8 x 8 box
-    EXPECT_EQ(selected_vertex, 2);
+    EXPECT_EQ(editor.selected_vertex, 2);
     Down(80, 80);  // between handles
-    EXPECT_EQ(selected_vertex, 2);
+    EXPECT_EQ(editor.selected_vertex, 2);
     Move(150, 170);  // the drag puts the vertex under the stylus
-    const Point32 target = MapPoint(inverse_view_transform, 150, 170);
+    const Point32 target = MapPoint(editor.inverse_view, 150, 170);
     EXPECT_EQ(VertexOf(0, 2).x, target.x);
     EXPECT_EQ(VertexOf(0, 2).y, target.y);
     EXPECT_EQ(PickOwner(150, 170), 2);
@@ -91,9 +91,9 @@ TEST_F(ShapePicking, WithoutASelectedShapeTheLastShapesHandlesAreUsed) {
     canvas_ = vertex_tool_table[1];
     AddBox(40, 40, 120, 120);
     AddBox(150, 150, 200, 200);
-    selected_shape = -1;
-    selected_vertex = 1;
-    BuildVertexPickList(selected_shape);
+    editor.selected_shape = -1;
+    editor.selected_vertex = 1;
+    BuildVertexPickList(editor.selected_shape);
     EXPECT_EQ(PickOwner(200, 150), 1);
     Down(200, 150);
     Move(210, 140);
@@ -107,15 +107,15 @@ TEST_F(ShapePicking, WithoutASelectedShapeTheLastShapesHandlesAreUsed) {
 
 TEST_F(ShapePicking, TheMarchingBoxIsFourOnFourOffOnePixelOutside) {
     AddBox(40, 40, 120, 120);
-    const Bounds b = ShapeBounds(drawing.shapes[0], drawing.vertices, view_transform);
-    InXor([] { DrawMarchingBox(drawing.shapes[0], drawing.vertices, view_transform, 0); });
+    const Bounds b = ShapeBounds(drawing.shapes[0], drawing.vertices, editor.view);
+    InXor([] { DrawMarchingBox(drawing.shapes[0], drawing.vertices, editor.view, 0); });
     const int top = b.min_y - 1;
     for (int k = 0; k < 16; ++k)
         EXPECT_EQ(PixelAt(b.min_x - 1 + k, top), (k & 4) ? 0xFFFF : 0x0000) << k;
     EXPECT_EQ(PixelAt(b.min_x + 5, b.min_y + 5), 0xFFFF);  // inside untouched
     EXPECT_EQ(PixelAt(b.min_x - 1, b.min_y - 1), 0) << "each corner is inverted once, not twice";
     // Phase 1 moves every dash one pixel on.
-    InXor([] { DrawMarchingBox(drawing.shapes[0], drawing.vertices, view_transform, 1); });
+    InXor([] { DrawMarchingBox(drawing.shapes[0], drawing.vertices, editor.view, 1); });
     EXPECT_EQ(PixelAt(b.min_x - 1, top), 0xFFFF);
     EXPECT_EQ(PixelAt(b.min_x, top), 0);
 }
@@ -123,13 +123,13 @@ TEST_F(ShapePicking, TheMarchingBoxIsFourOnFourOffOnePixelOutside) {
 TEST_F(ShapePicking, OverlaysAlwaysAskForAnotherRedrawAndClipAtTheEdges) {
     ResetTestSurface(0xFFFF);
     redraw_request = 0;
-    selected_shape = -1;
+    editor.selected_shape = -1;
     SelectionBoxOverlay(shape_tool_table[1], nullptr);
     EXPECT_EQ(redraw_request, 1);
     EXPECT_EQ(CountPixelsNot(0xFFFF), 0);
 
     AddBox(-50, -50, 300, 400);  // reaches past every edge
-    selected_shape = 5;          // past the end: the last shape
+    editor.selected_shape = 5;          // past the end: the last shape
     redraw_request = 0;
     SelectionBoxOverlay(shape_tool_table[1], nullptr);
     EXPECT_EQ(redraw_request, 1);
@@ -141,7 +141,7 @@ TEST_F(ShapePicking, ThePulsingHandleGrowsAndShrinks) {
     for (int t = 0; t < 8; ++t) EXPECT_EQ(PulseRadius(t), expected[t]);
 
     AddBox(100, 100, 140, 140);
-    InXor([] { DrawVertexHandles(drawing.shapes[0], drawing.vertices, view_transform, 0, 4); });
+    InXor([] { DrawVertexHandles(drawing.shapes[0], drawing.vertices, editor.view, 0, 4); });
     const Point32 p0 = OnScreen(VertexOf(0, 0)), p2 = OnScreen(VertexOf(0, 2));
     EXPECT_EQ(PixelAt(p0.x - 5, p0.y), 0);  // radius 5 on the selected one
     EXPECT_EQ(PixelAt(p0.x - 4, p0.y), 0xFFFF);

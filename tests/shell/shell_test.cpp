@@ -5,6 +5,7 @@
 #include <deque>
 #include <string>
 
+#include "input/input.h"
 #include "shell/shell.h"
 
 namespace {
@@ -18,7 +19,7 @@ void Note(const char* what) { trace += trace.empty() ? what : std::string(" ") +
 
 const PlatformBackend kRecorder = {
     "recorder",
-    [] { return GXDisplayProperties{240, 320, 2, 480, 16, 0}; },
+    [] { return kPortraitDisplay; },
     [] { return queue.empty() ? 0 : 1; },
     [](Message* m) {
         if (queue.empty()) return 0;
@@ -56,12 +57,12 @@ class Shell : public ::testing::Test {
 
     // Pumps the messages into a fresh input state: "x,y tap T down D".
     static std::string PumpFresh(std::initializer_list<Message> messages) {
-        shell = ShellState{};
+        input = InputState{};
         queue.assign(messages);
         PumpMessages();
         EXPECT_TRUE(queue.empty());
-        return std::to_string(shell.stylus_x) + "," + std::to_string(shell.stylus_y) + " tap " +
-               std::to_string(shell.tap_latch) + " down " + std::to_string(shell.stylus_down);
+        return std::to_string(input.stylus_x) + "," + std::to_string(input.stylus_y) + " tap " +
+               std::to_string(input.tap_latch) + " down " + std::to_string(input.stylus_down);
     }
     const PlatformBackend* saved_;
 };
@@ -102,10 +103,11 @@ TEST_F(Shell, FocusAndSettingMessagesDriveTheDisplay) {
 TEST_F(Shell, ClosingTheWindowTearsDownAndEnds) {
     EXPECT_EXIT(
         {
-            shell.window = 1;
-            SetShutdownHook([] { Note("free"); });
-            queue.push_back(Pen(kMessageClose));
-            PumpMessages();
+            ShellMain(1, [] {
+                SetShutdownHook([] { Note("free"); });
+                queue.push_back(Pen(kMessageClose));
+                PumpMessages();
+            });
         },
         ::testing::ExitedWithCode(0), "");
 }

@@ -5,7 +5,7 @@
 
 void ResetTestSurface(uint16_t fill) {
     if (surface.pixel_base == nullptr) {
-        GXDisplayProperties portrait = {240, 320, 2, 480, 16, 0};
+        GXDisplayProperties portrait = kPortraitDisplay;
         InitScreenSurfaceFrom(surface, portrait);
     }
     for (int i = 0; i < kScreenWidth * kScreenHeight; ++i) surface.pixel_base[i] = fill;

@@ -9,7 +9,7 @@
 
 namespace {
 
-GXDisplayProperties Portrait() { return {240, 320, 2, 480, 16, 0}; }
+GXDisplayProperties Portrait() { return kPortraitDisplay; }
 
 TEST(ScreenSurface, PortraitDisplayGivesOneContiguousBuffer) {
     ScreenSurface s{};

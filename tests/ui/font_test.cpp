@@ -10,7 +10,7 @@
 
 #include "support/test_surface.h"
 #include "surface/pen.h"
-#include "ui/font.h"
+#include "raster/font.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "platform/host_files.h"
+#include "screens/file_browser.h"
 #include "shell/main_loop.h"
 
 namespace {
@@ -22,7 +23,7 @@ class Settings : public ::testing::Test {
         ASSERT_EQ(mkdir((root_ + "/tovu").c_str(), 0700), 0);
         std::strcpy(saved_root_, DeviceRoot());
         SetDeviceRoot(root_.c_str());
-        std::strcpy(directory, "\\");
+        std::strcpy(files.directory, "\\");
     }
     void TearDown() override {
         std::remove(File().c_str());
@@ -43,7 +44,7 @@ class Settings : public ::testing::Test {
 
 TEST_F(Settings, FirstLineWithoutItsTerminatorBecomesTheDirectoryWithBackslashes) {
     ReadSettings();  // no file at all
-    EXPECT_STREQ(directory, "\\");
+    EXPECT_STREQ(files.directory, "\\");
     const char* rows[][2] = {
         {"", "\\"},
         {"\n", "\\"},
@@ -57,7 +58,7 @@ TEST_F(Settings, FirstLineWithoutItsTerminatorBecomesTheDirectoryWithBackslashes
     for (const auto& r : rows) {
         Write(r[0]);
         ReadSettings();
-        EXPECT_STREQ(directory, r[1]) << "file: " << r[0];
+        EXPECT_STREQ(files.directory, r[1]) << "file: " << r[0];
     }
 }
 
@@ -65,21 +66,21 @@ TEST_F(Settings, OverlongLineIsCutTo511Characters) {
     std::string line = "\\" + std::string(700, 'x') + "\n";
     Write(line);
     ReadSettings();
-    EXPECT_EQ(std::string(directory), line.substr(0, 511));
+    EXPECT_EQ(std::string(files.directory), line.substr(0, 511));
     // 510 characters leave room for the closing backslash.
     Write("\\" + std::string(509, 'y') + "\n");
     ReadSettings();
-    EXPECT_EQ(std::strlen(directory), 511u);
-    EXPECT_EQ(directory[510], '\\');
+    EXPECT_EQ(std::strlen(files.directory), 511u);
+    EXPECT_EQ(files.directory[510], '\\');
 }
 
 TEST(BundledSettings, NameTheRoot) {
     char saved[4096];
     std::strcpy(saved, DeviceRoot());
     SetDeviceRoot(KN_ASSET_DIR "/device");
-    std::strcpy(directory, "\\elsewhere\\");
+    std::strcpy(files.directory, "\\elsewhere\\");
     ReadSettings();
-    EXPECT_STREQ(directory, "\\");
+    EXPECT_STREQ(files.directory, "\\");
     SetDeviceRoot(saved);
 }
 

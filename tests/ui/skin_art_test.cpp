@@ -1,4 +1,4 @@
-#include "ui/skin_art.h"
+#include "skin_art.h"
 
 #include <gtest/gtest.h>
 

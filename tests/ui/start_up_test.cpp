@@ -9,10 +9,14 @@
 #include "platform/headless.h"
 #include "platform/host_files.h"
 #include "raster/panels.h"
+#include "screens/animation_screen.h"
+#include "screens/colour_picker.h"
+#include "screens/drawing_editor.h"
+#include "screens/file_browser.h"
 #include "screens/screen_state.h"
 #include "shell/main_loop.h"
 #include "support/test_surface.h"
-#include "ui/skin_art.h"
+#include "skin_art.h"
 #include "ui/stroke.h"
 #include "ui/ui_loop.h"
 
@@ -37,10 +41,10 @@ class StartUp : public ::testing::Test {
 };
 
 TEST_F(StartUp, ShowsTheSplashAndBuildsEveryObject) {
-    mode = 3;
-    current_slot = 5;
-    next_new_slot = 9;
-    selected_shape = selected_vertex = -1;
+    controls.mode = 3;
+    editor.current_slot = 5;
+    editor.next_new_slot = 9;
+    editor.selected_shape = editor.selected_vertex = -1;
     StartProgram();
 
     // The splash: white title text centred on black, the only frame so far.
@@ -67,25 +71,25 @@ TEST_F(StartUp, ShowsTheSplashAndBuildsEveryObject) {
     EXPECT_EQ(drawing.shape_count, 0);
     EXPECT_EQ(stage.actor_count, 0);
 
-    EXPECT_EQ(mode, kModeDrawing);
-    EXPECT_EQ(current_slot, 0);
-    EXPECT_EQ(next_new_slot, 1);
-    EXPECT_EQ(selected_shape, 0);
-    EXPECT_EQ(selected_vertex, 0);
+    EXPECT_EQ(controls.mode, kModeDrawing);
+    EXPECT_EQ(editor.current_slot, 0);
+    EXPECT_EQ(editor.next_new_slot, 1);
+    EXPECT_EQ(editor.selected_shape, 0);
+    EXPECT_EQ(editor.selected_vertex, 0);
     EXPECT_EQ(std::memcmp(&current_colour, &kOpaqueBlack, sizeof current_colour), 0);
     EXPECT_EQ(std::memcmp(&ui.stroke_colour, &current_colour, sizeof current_colour), 0);
-    EXPECT_EQ(alpha_value, 255);
-    EXPECT_STREQ(directory, "\\");
+    EXPECT_EQ(picker.alpha_value, 255);
+    EXPECT_STREQ(files.directory, "\\");
     EXPECT_EQ(ui.canvas_mode, kCanvasPolyline);
 
     // Drawing (0, 0) at the screen's centre, a tenth of a pixel per unit.
-    const Transform& t = view_transform;
+    const Transform& t = editor.view;
     EXPECT_EQ((std::vector<int32_t>{t.a, t.b, t.c, t.d, t.tx, t.ty}),
               (std::vector<int32_t>{1638, 0, 0, 1638, 120, 160}));
-    const Point32 origin = MapPoint(inverse_view_transform, 120, 160);
+    const Point32 origin = MapPoint(editor.inverse_view, 120, 160);
     EXPECT_EQ(origin.x, 0);
     EXPECT_EQ(origin.y, 0);
-    const Point32 right = MapPoint(inverse_view_transform, 130, 160);
+    const Point32 right = MapPoint(editor.inverse_view, 130, 160);
     EXPECT_NEAR(right.x, 100, 1);
 
     StopProgram();
@@ -99,7 +103,7 @@ TEST_F(StartUp, RunsWithoutASkinWhenTheFileIsMissing) {
     SetDeviceRoot("/nonexistent-kalvenorix-root");
     StartProgram();
     EXPECT_EQ(ui.skin, nullptr);
-    EXPECT_STREQ(directory, "\\");
+    EXPECT_STREQ(files.directory, "\\");
     StopProgram();
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "screens/drawing_editor.h"
 #include "screens/layout_tables.h"
 #include "screens/screen_state.h"
 #include "shell/shell.h"
@@ -56,7 +57,7 @@ int Get(Message* out) {
 
 const PlatformBackend kScripted = {
     "scripted stylus",
-    [] { return GXDisplayProperties{240, 320, 2, 480, 16, 0}; },
+    [] { return kPortraitDisplay; },
     Peek,
     Get,
     []() -> uint16_t* { return last_frame; },
@@ -150,16 +151,16 @@ TEST(HitTest, FirstRecordWinsAndPagesTakePartInTheirPlace) {
 }
 
 TEST(HitTest, ModeSelectorTakesItsCornerFromEveryScreen) {
-    for (mode = 0; mode < 4; ++mode) {
-        for (tool = 0; tool < 6; ++tool) {
-            EXPECT_EQ(HitTestTable(ui, 230, 10, main_table), &main_table[0]) << mode << " " << tool;
-            EXPECT_EQ(HitTestTable(ui, 240, 20, main_table), &main_table[0]) << mode << " " << tool;
+    for (controls.mode = 0; controls.mode < 4; ++controls.mode) {
+        for (editor.tool = 0; editor.tool < 6; ++editor.tool) {
+            EXPECT_EQ(HitTestTable(ui, 230, 10, main_table), &main_table[0]) << controls.mode << " " << editor.tool;
+            EXPECT_EQ(HitTestTable(ui, 240, 20, main_table), &main_table[0]) << controls.mode << " " << editor.tool;
         }
     }
-    mode = kModeDrawing;
-    tool = kToolSelectShape;
+    controls.mode = kModeDrawing;
+    editor.tool = kToolSelectShape;
     EXPECT_EQ(HitTestTable(ui, 100, 100, main_table), &shape_tool_table[1]);
-    tool = kToolOutline;
+    editor.tool = kToolOutline;
     EXPECT_EQ(HitTestTable(ui, 100, 100, main_table), nullptr);
 }
 

@@ -4,7 +4,7 @@
 #include <array>
 #include <cstdint>
 
-#include "ui/font.h"
+#include "raster/font.h"
 
 namespace {
 
@@ -56,7 +56,7 @@ struct CodeRange {
     int last;
 };
 
-#include "ui/font_glyphs.inc"
+#include "raster/font_glyphs.inc"
 
 // ---------------------------------------------------------------------------
 // The compile-time builder. Any fault in the pictures stops the build through

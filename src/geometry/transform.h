@@ -5,6 +5,16 @@
 #pragma once
 #include <cstdint>
 
+// Fixed-point scales.
+constexpr int32_t kQ14Shift = 14;
+constexpr int32_t kOneQ14 = 16384;  // 1.0 in Q14
+// The scale at which one drawing unit is a tenth of a screen pixel: the
+// drawing editor's view, and every new actor.
+constexpr int16_t kTenthPixelScale = 1638;
+// Where drawing (0, 0) lands on the screen under a pose at the origin.
+constexpr int32_t kScreenCentreX = 120;
+constexpr int32_t kScreenCentreY = 160;
+
 struct Transform {
     int32_t a, b, c, d, tx, ty;
 };

@@ -1,7 +1,7 @@
 // Text in the built-in font: one glyph, strings, measuring and centring, each
 // in three styles drawn from the same glyph bits. Every pixel goes through
 // the raster primitives, which clip to the surface and write with the pen.
-#include "ui/font.h"
+#include "raster/font.h"
 
 #include "raster/lines.h"
 #include "raster/panels.h"

@@ -4,7 +4,7 @@
 // vertical strips put them in the column to the right, horizontal strips in
 // the row below. Icons are drawn on a 20 x 20 grid (15 x 20 for the narrow
 // two-cell strip), with anti-aliased lines and polygons.
-#include "ui/skin_art.h"
+#include "skin_art.h"
 
 #include "drawing/colour.h"
 #include "raster/ellipses.h"

@@ -1,5 +1,5 @@
 // Sine and cosine of angles in tenths of a degree, from a quarter-wave table.
-#include "drawing/drawing.h"
+#include "geometry/sincos.h"
 
 // Entry i is 16384 * cos(i / 10 degrees) truncated toward zero (entry 121 is
 // one unit lower, 16019). Only the first quadrant is stored; the others

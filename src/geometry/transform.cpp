@@ -2,10 +2,10 @@
 // inverting. Every product and sum wraps in 32 bits like the handheld's
 // registers, and every Q14 product is shifted as soon as it is formed, so the
 // order of the steps decides the low bits of the results.
-#include "animation/transform.h"
+#include "geometry/transform.h"
 
-#include "drawing/drawing.h"
-#include "drawing/fixed.h"
+#include "geometry/fixed.h"
+#include "geometry/sincos.h"
 
 // (a*x + b*y) >> 14 in 32 bits, the shift arithmetic.
 static int32_t DotQ14(int32_t a, int32_t x, int32_t b, int32_t y) {
