@@ -129,7 +129,7 @@ static void CoverageAt(ScreenSurface& s, int32_t x, int32_t y, int coverage) {
         static_cast<uint32_t>(y) >= static_cast<uint32_t>(s.clip_height))
         return;
     s.current_pixel = s.pixel_base + x * s.x_step + y * s.y_step;
-    coverage_plot(s, coverage);
+    s.coverage_plot(s, coverage);
 }
 
 // True when every pixel of the surface lies at least two pixels inside the

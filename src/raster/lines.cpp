@@ -23,7 +23,7 @@ static inline bool OnSurface(const ScreenSurface& s, int32_t x, int32_t y) {
 void PlotPixel(ScreenSurface& s, int32_t x, int32_t y) {
     if (!OnSurface(s, x, y)) return;
     s.current_pixel = PixelAddress(s, x, y);
-    plain_plot(s);
+    s.plain_plot(s);
 }
 
 void DrawHSpan(ScreenSurface& s, int16_t x1, int16_t y, int16_t x2) {
@@ -32,7 +32,7 @@ void DrawHSpan(ScreenSurface& s, int16_t x1, int16_t y, int16_t x2) {
     if (hi < 0 || lo >= s.clip_width || y < 0 || y >= s.clip_height) return;
     if (lo < 0) lo = 0;
     if (hi > s.clip_width - 1) hi = s.clip_width - 1;
-    run_plot(s, PixelAddress(s, lo, y), s.x_step, hi - lo + 1);
+    s.run_plot(s, PixelAddress(s, lo, y), s.x_step, hi - lo + 1);
 }
 
 void DrawVSpan(ScreenSurface& s, int16_t x, int16_t y1, int16_t y2) {
@@ -41,7 +41,7 @@ void DrawVSpan(ScreenSurface& s, int16_t x, int16_t y1, int16_t y2) {
     if (hi < 0 || lo >= s.clip_height || x < 0 || x >= s.clip_width) return;
     if (lo < 0) lo = 0;
     if (hi > s.clip_height - 1) hi = s.clip_height - 1;
-    run_plot(s, PixelAddress(s, x, lo), s.y_step, hi - lo + 1);
+    s.run_plot(s, PixelAddress(s, x, lo), s.y_step, hi - lo + 1);
 }
 
 // ---------------------------------------------------------------------------
@@ -156,7 +156,7 @@ void DrawLineUnclipped(ScreenSurface& s, int32_t x0, int32_t y0, int32_t x1, int
 
     uint16_t* p = PixelAddress(s, x0, y0);
     s.current_pixel = p;
-    plain_plot(s);
+    s.plain_plot(s);
 
     int32_t x_step_px = sx * s.x_step, y_step_px = sy * s.y_step;
     uint16_t acc = 0;
@@ -173,10 +173,10 @@ void DrawLineUnclipped(ScreenSurface& s, int32_t x0, int32_t y0, int32_t x1, int
             acc = acc_new;
             int w = acc >> 8;
             s.current_pixel = p;
-            coverage_plot(s, 255 - w);
+            s.coverage_plot(s, 255 - w);
             if (static_cast<uint32_t>(x + sx) < static_cast<uint32_t>(s.clip_width)) {
                 s.current_pixel = p + x_step_px;
-                coverage_plot(s, w);
+                s.coverage_plot(s, w);
             }
         }
     } else {
@@ -192,10 +192,10 @@ void DrawLineUnclipped(ScreenSurface& s, int32_t x0, int32_t y0, int32_t x1, int
             acc = acc_new;
             int w = acc >> 8;
             s.current_pixel = p;
-            coverage_plot(s, 255 - w);
+            s.coverage_plot(s, 255 - w);
             if (static_cast<uint32_t>(y + sy) < static_cast<uint32_t>(s.clip_height)) {
                 s.current_pixel = p + y_step_px;
-                coverage_plot(s, w);
+                s.coverage_plot(s, w);
             }
         }
     }
@@ -218,7 +218,7 @@ void DrawDashedLine(ScreenSurface& s, int32_t x0, int32_t y0, int32_t x1, int32_
     uint16_t* p = PixelAddress(s, x0, y0);
     if ((pattern & 1) != 0) {
         s.current_pixel = p;
-        plain_plot(s);
+        s.plain_plot(s);
     }
     uint16_t mask = 2;
     // Steep lines step y every pixel and x on a Bresenham carry; flat ones the reverse.
@@ -237,7 +237,7 @@ void DrawDashedLine(ScreenSurface& s, int32_t x0, int32_t y0, int32_t x1, int32_
         p += major_px;
         if ((pattern & mask) != 0) {
             s.current_pixel = p;
-            plain_plot(s);
+            s.plain_plot(s);
         }
         mask = static_cast<uint16_t>(mask == 0x8000 ? 1 : mask << 1);
     }

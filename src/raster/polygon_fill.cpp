@@ -201,22 +201,22 @@ void FillSpanAA(ScreenSurface& s, int32_t row, int32_t xa_q8, int32_t xb_q8, int
     // Left boundary.
     if (l0 == l1 && l1 != r0) {
         s.current_pixel = p;
-        coverage_plot(s, 255 - ((fa + fb) >> 1));
+        s.coverage_plot(s, 255 - ((fa + fb) >> 1));
     } else if (l0 == l1) {
         int32_t l = (fa + fb) >> 1, r = (fc + fd) >> 1;
         s.current_pixel = p;
         if (r0 == r1) {
-            coverage_plot(s, l > r ? l - r : r - l);
+            s.coverage_plot(s, l > r ? l - r : r - l);
             return;
         }
-        coverage_plot(s, l > r ? l : r);
+        s.coverage_plot(s, l > r ? l : r);
     } else {
         int32_t step = 65280 / (l1 - l0);
         if (l1 >= width) l1 = width - 1;
         int32_t acc = 0;
         for (int32_t col = l0;; ++col) {
             s.current_pixel = p;
-            coverage_plot(s, (acc >> 8) & 255);
+            s.coverage_plot(s, (acc >> 8) & 255);
             if (col >= l1) break;
             acc += step;
             p += step_px;
@@ -227,7 +227,7 @@ void FillSpanAA(ScreenSurface& s, int32_t row, int32_t xa_q8, int32_t xb_q8, int
     // Interior, solid up to and including the right edge's start column.
     int32_t r0c = r0 < width - 1 ? r0 : width - 1;
     if (r0c > last) {
-        run_plot(s, row_start + (last + 1) * step_px, step_px, r0c - last);
+        s.run_plot(s, row_start + (last + 1) * step_px, step_px, r0c - last);
         last = r0c;
     }
 
@@ -238,7 +238,7 @@ void FillSpanAA(ScreenSurface& s, int32_t row, int32_t xa_q8, int32_t xb_q8, int
     if (r0 == r1) {
         if (first == r0 + 1 && first < width) {
             s.current_pixel = row_start + first * step_px;
-            coverage_plot(s, (fc + fd) >> 1);
+            s.coverage_plot(s, (fc + fd) >> 1);
         }
         return;
     }
@@ -249,7 +249,7 @@ void FillSpanAA(ScreenSurface& s, int32_t row, int32_t xa_q8, int32_t xb_q8, int
     p = row_start + first * step_px;
     for (int32_t col = first;; ++col) {
         s.current_pixel = p;
-        coverage_plot(s, (acc >> 8) & 255);
+        s.coverage_plot(s, (acc >> 8) & 255);
         if (col == end) break;
         acc += step;
         p += step_px;

@@ -1,9 +1,5 @@
 #include "surface/pen.h"
 
-PlainPlot plain_plot = PlotSet;
-CoveragePlot coverage_plot = PlotBlendCoverage;
-RunPlot run_plot = PlotSetRun;
-
 // One channel, blended in place (not shifted down): dm * (256 - w) + sm * w
 // is never negative, so the shift is exact.
 static inline uint32_t BlendChannel(uint32_t d, uint32_t src, int32_t w, int32_t m) {
@@ -75,9 +71,9 @@ void PlotXorRun(ScreenSurface& s, uint16_t* p, int32_t step, int32_t count) {
 
 void SelectPenMode(ScreenSurface& s, int xor_flag) {
     if ((xor_flag & 0xFF) != 0) {
-        plain_plot = PlotXor;
-        coverage_plot = PlotNothing;
-        run_plot = PlotXorRun;
+        s.plain_plot = PlotXor;
+        s.coverage_plot = PlotNothing;
+        s.run_plot = PlotXorRun;
     } else {
         SelectPenForAlpha(s);
     }
@@ -85,13 +81,13 @@ void SelectPenMode(ScreenSurface& s, int xor_flag) {
 
 void SelectPenForAlpha(ScreenSurface& s) {
     if (s.pen_alpha == 255) {
-        plain_plot = PlotSet;
-        coverage_plot = PlotBlendCoverage;
-        run_plot = PlotSetRun;
+        s.plain_plot = PlotSet;
+        s.coverage_plot = PlotBlendCoverage;
+        s.run_plot = PlotSetRun;
     } else {
-        plain_plot = PlotBlendAlpha;
-        coverage_plot = PlotBlendMixed;
-        run_plot = PlotBlendAlphaRun;
+        s.plain_plot = PlotBlendAlpha;
+        s.coverage_plot = PlotBlendMixed;
+        s.run_plot = PlotBlendAlphaRun;
     }
 }
 

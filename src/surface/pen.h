@@ -1,22 +1,10 @@
-// The pen: colour, alpha and two plot functions in program-wide slots.
+// The pen: colour, alpha and the plot functions in the surface's slots.
 // A primitive points the surface's current pixel pointer at a pixel, then
 // calls a slot; the mode is resolved when the pen is selected, never per pixel.
 #pragma once
 #include <cstdint>
 
 #include "surface/surface.h"
-
-using PlainPlot = void (*)(ScreenSurface& s);
-using CoveragePlot = void (*)(ScreenSurface& s, int coverage);
-// The plain plot of a run: count (at least 1) pixels from p, p advancing by
-// step. It leaves the pixels and the current pixel pointer exactly as count
-// plain plots would, without a call per pixel; it is chosen together with
-// the plain plot, so that the spans of fills and text stay cheap.
-using RunPlot = void (*)(ScreenSurface& s, uint16_t* p, int32_t step, int32_t count);
-
-extern PlainPlot plain_plot;
-extern CoveragePlot coverage_plot;
-extern RunPlot run_plot;
 
 void PlotSet(ScreenSurface& s);
 void PlotBlendCoverage(ScreenSurface& s, int coverage);

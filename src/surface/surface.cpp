@@ -51,9 +51,9 @@ void InitScreenSurfaceFrom(ScreenSurface& s, const GXDisplayProperties& display)
     s.edges.max_row = -1;
 
     s.pen_alpha = 255;
-    plain_plot = PlotSet;
-    coverage_plot = PlotBlendCoverage;
-    run_plot = PlotSetRun;
+    s.plain_plot = PlotSet;
+    s.coverage_plot = PlotBlendCoverage;
+    s.run_plot = PlotSetRun;
     s.pen_colour.word = 0;
 }
 

@@ -29,6 +29,19 @@ struct EdgeTable {
     Edge pool[kEdgePoolSize];
 };
 
+struct ScreenSurface;
+
+// The pen's plot functions (see pen.h): a primitive points current_pixel at
+// a pixel, then calls a slot; the mode is resolved when the pen is selected,
+// never per pixel.
+using PlainPlot = void (*)(ScreenSurface& s);
+using CoveragePlot = void (*)(ScreenSurface& s, int coverage);
+// The plain plot of a run: count (at least 1) pixels from p, p advancing by
+// step. It leaves the pixels and the current pixel pointer exactly as count
+// plain plots would, without a call per pixel; it is chosen together with
+// the plain plot, so that the spans of fills and text stay cheap.
+using RunPlot = void (*)(ScreenSurface& s, uint16_t* p, int32_t step, int32_t count);
+
 struct ScreenSurface {
     uint16_t* pixel_base;    // pixel (0, 0); null without a back buffer
     int32_t min_offset;      // lowest-addressed pixel, relative to pixel (0, 0)
@@ -40,6 +53,9 @@ struct ScreenSurface {
     void* buffer_allocation;
     uint16_t* current_pixel;  // the pixel the next plot call writes
     uint8_t pen_alpha;        // 255 opaque
+    PlainPlot plain_plot;     // the pen's slots, filled by SelectPenMode
+    CoveragePlot coverage_plot;
+    RunPlot run_plot;
     uint16_t red_shift, green_shift;
     uint16_t red_mask, green_mask, blue_mask;
     int16_t clip_height, clip_width;

@@ -10,37 +10,37 @@
 #include "surface/pen.h"
 #include "ui/ui_loop.h"
 
-static void SetSlot(UiState& ui, int slot, int16_t x, int16_t y) {
-    ui.stroke[slot].x = x;
-    ui.stroke[slot].y = y;
+static void SetSlot(UiState& state, int slot, int16_t x, int16_t y) {
+    state.stroke[slot].x = x;
+    state.stroke[slot].y = y;
 }
 
 // ---------------------------------------------------------------------------
 // Capture
 // ---------------------------------------------------------------------------
-void BeginStroke(UiState& ui, int16_t x, int16_t y) {
-    SetSlot(ui, 0, x, y);
-    SetSlot(ui, 1, x, y);
-    ui.point_count = 1;
+void BeginStroke(UiState& state, int16_t x, int16_t y) {
+    SetSlot(state, 0, x, y);
+    SetSlot(state, 1, x, y);
+    state.point_count = 1;
 }
 
 // Slot count is the live end. A point that continues the last segment almost
 // straight moves the live end; any other point becomes a new live end, while
 // there is room for it.
-void AddStrokePoint(UiState& ui, int16_t x, int16_t y) {
-    const int count = ui.point_count;
-    if (ui.stroke[count].x == x && ui.stroke[count].y == y) return;
+void AddStrokePoint(UiState& state, int16_t x, int16_t y) {
+    const int count = state.point_count;
+    if (state.stroke[count].x == x && state.stroke[count].y == y) return;
     if (count < 2) {
-        SetSlot(ui, count + 1, x, y);
-        ui.point_count = static_cast<uint16_t>(count + 1);
+        SetSlot(state, count + 1, x, y);
+        state.point_count = static_cast<uint16_t>(count + 1);
         return;
     }
     Vertex next{x, y, 0, 0};
-    if (CollinearityError(ui.stroke[count - 1], ui.stroke[count], next) < kCollinearLimit) {
-        SetSlot(ui, count, x, y);
+    if (CollinearityError(state.stroke[count - 1], state.stroke[count], next) < kCollinearLimit) {
+        SetSlot(state, count, x, y);
     } else if (count < kStrokeMaxPoints) {
-        SetSlot(ui, count + 1, x, y);
-        ui.point_count = static_cast<uint16_t>(count + 1);
+        SetSlot(state, count + 1, x, y);
+        state.point_count = static_cast<uint16_t>(count + 1);
     }
     // With 512 points a new corner is dropped; the live end stays where it is.
 }
@@ -67,13 +67,13 @@ int32_t ApproxDistance(int32_t dx, int32_t dy) {
 // ---------------------------------------------------------------------------
 // Preview
 // ---------------------------------------------------------------------------
-void DrawStrokePreview(UiState& ui) {
-    SetPenColour(surface, ui.stroke_colour);
-    const int count = ui.point_count;
-    const Vertex* p = ui.stroke;
-    const int32_t sx = ui.start_x, sy = ui.start_y;
-    const int32_t cx = ui.current_x, cy = ui.current_y;
-    switch (ui.canvas_mode) {
+void DrawStrokePreview(UiState& state) {
+    SetPenColour(surface, state.stroke_colour);
+    const int count = state.point_count;
+    const Vertex* p = state.stroke;
+    const int32_t sx = state.start_x, sy = state.start_y;
+    const int32_t cx = state.current_x, cy = state.current_y;
+    switch (state.canvas_mode) {
     case kCanvasPolyline:
         for (int i = 1; i < count; ++i) DrawLine(surface, p[i].x, p[i].y, p[i + 1].x, p[i + 1].y);
         break;

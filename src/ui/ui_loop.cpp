@@ -14,12 +14,12 @@ WidgetRecord chooser_popup_table[3];
 // ---------------------------------------------------------------------------
 // Table order decides: the first record containing the point wins, and an
 // active page is searched in its place before the records after it.
-WidgetRecord* HitTestTable(UiState& ui, int16_t x, int16_t y, WidgetRecord* table) {
+WidgetRecord* HitTestTable(UiState& state, int16_t x, int16_t y, WidgetRecord* table) {
     if (table == nullptr) return nullptr;
     for (WidgetRecord* w = table; w->type != kEnd; ++w) {
         if (w->type == kPage) {
             if (!PageActive(*w)) continue;
-            WidgetRecord* hit = HitTestTable(ui, x, y, PageTableOf(*w));
+            WidgetRecord* hit = HitTestTable(state, x, y, PageTableOf(*w));
             if (hit != nullptr) return hit;
         } else if (WidgetContains(*w, x, y)) {
             return w;
@@ -29,11 +29,11 @@ WidgetRecord* HitTestTable(UiState& ui, int16_t x, int16_t y, WidgetRecord* tabl
 }
 
 // Every page is cleared, shown or not, so that no flag survives a mode change.
-void ClearPressedFlags(UiState& ui, WidgetRecord* table) {
+void ClearPressedFlags(UiState& state, WidgetRecord* table) {
     if (table == nullptr) return;
     for (WidgetRecord* w = table; w->type != kEnd; ++w) {
         if (w->type == kPage) {
-            ClearPressedFlags(ui, PageTableOf(*w));
+            ClearPressedFlags(state, PageTableOf(*w));
         } else {
             w->pressed = 0;
         }
@@ -141,13 +141,13 @@ void OpenChooserPopup(WidgetRecord& w) {
 // ---------------------------------------------------------------------------
 // Redraw
 // ---------------------------------------------------------------------------
-void RedrawUi(UiState& ui) {
-    if (ui.stroke_active) {
-        RestoreSurface(surface, ui.snapshot);
-        DrawStrokePreview(ui);
+void RedrawUi(UiState& state) {
+    if (state.stroke_active) {
+        RestoreSurface(surface, state.snapshot);
+        DrawStrokePreview(state);
     } else {
-        if (ui.redraw != nullptr) ui.redraw();
-        DrawTable(ui, ui.current_table);
+        if (state.redraw != nullptr) state.redraw();
+        DrawTable(state, state.current_table);
     }
     PresentSurface(surface);
 }
@@ -156,89 +156,111 @@ void RedrawUi(UiState& ui) {
 // The loop
 // ---------------------------------------------------------------------------
 // The stylus state changes only inside PumpMessages, so each pass sees one
-// consistent snapshot: a new tap, else a drag, else a release.
-uint16_t RunUiLoop(UiState& ui, WidgetRecord* table, RedrawCallback redraw) {
-    ui.redraw = redraw;
-    ui.current_table = table;
+// consistent snapshot: a new tap, else a drag, else a release. Each of the
+// three is one function below; the loop itself only pumps, dispatches and
+// redraws.
+
+// A new tap: a widget under the point takes its value and its pressed flag;
+// no widget starts a canvas stroke over a snapshot of the screen.
+static void PenDown(UiState& state) {
+    const uint16_t x = input.stylus_x, y = input.stylus_y;
+    state.start_x = state.current_x = x;
+    state.start_y = state.current_y = y;
+    WidgetRecord* w = HitTestTable(state, static_cast<int16_t>(x), static_cast<int16_t>(y),
+                                   state.current_table);
+    state.pressed_widget = w;
+    if (w == nullptr) {
+        // No redraw yet: the screen is the snapshot until the stylus moves.
+        state.stroke_active = 1;
+        SaveSurface(surface, state.snapshot);
+        BeginStroke(state, static_cast<int16_t>(x), static_cast<int16_t>(y));
+    } else {
+        // The value first, so a press function sees pressed 0 on the pen-down.
+        UpdateWidgetValue(*w, static_cast<int16_t>(x), static_cast<int16_t>(y));
+        w->pressed = 1;
+        redraw_request = 1;
+    }
+}
+
+// The stylus moved while down: a stroke takes the point (when the canvas
+// mode draws one), a pressed widget takes it while it stays inside.
+static void Drag(UiState& state) {
+    const uint16_t x = input.stylus_x, y = input.stylus_y;
+    if (x == state.current_x && y == state.current_y) return;
+    state.current_x = x;
+    state.current_y = y;
+    WidgetRecord* w = state.pressed_widget;
+    if (w == nullptr) {
+        if (state.canvas_mode > 0) {
+            AddStrokePoint(state, static_cast<int16_t>(x), static_cast<int16_t>(y));
+            redraw_request = 1;
+        }
+    } else if (WidgetContains(*w, static_cast<int16_t>(x), static_cast<int16_t>(y))) {
+        UpdateWidgetValue(*w, static_cast<int16_t>(x), static_cast<int16_t>(y));
+        redraw_request = 1;
+    }
+}
+
+// The stylus lifted. A stroke ends with 253 (when the canvas mode draws
+// one); a release inside the pressed widget returns its id, unless that is
+// 0, after a chooser has run its popup. True when the loop ends with *result.
+static bool Release(UiState& state, WidgetRecord* table, RedrawCallback redraw, uint16_t* result) {
+    const int16_t x = static_cast<int16_t>(state.current_x);
+    const int16_t y = static_cast<int16_t>(state.current_y);
+    WidgetRecord* w = state.pressed_widget;
+    bool done = false;
+    if (w == nullptr) {
+        state.stroke_active = 0;
+        if (state.canvas_mode > 0) {
+            *result = kStrokeFinished;
+            done = true;
+        }
+    } else {
+        if (WidgetContains(*w, x, y)) {
+            *result = w->id;
+            done = *result != 0;
+            if (w->type == kChooserVertical || w->type == kChooserHorizontal) {
+                OpenChooserPopup(*w);
+                // The popup ran on the same state; this loop's screen comes back.
+                state.redraw = redraw;
+                state.current_table = table;
+            }
+        }
+        w->pressed = 0;
+    }
+    redraw_request = 1;  // after any popup, whose own loop clears the request
+    return done;
+}
+
+uint16_t RunUiLoop(UiState& state, WidgetRecord* table, RedrawCallback redraw) {
+    state.redraw = redraw;
+    state.current_table = table;
     if (table == nullptr) return kNoTable;
-    ClearPressedFlags(ui, table);
+    ClearPressedFlags(state, table);
     bool pen_was_down = false;
     bool done = false;
     uint16_t result = 0;
     redraw_request = 0;
-    RedrawUi(ui);
-    ui.stroke_active = 0;
-    ui.pressed_widget = nullptr;
+    RedrawUi(state);
+    state.stroke_active = 0;
+    state.pressed_widget = nullptr;
 
     for (;;) {
         PumpMessages();
         if (input.tap_latch) {
             input.tap_latch = 0;
             pen_was_down = true;
-            const uint16_t x = input.stylus_x, y = input.stylus_y;
-            ui.start_x = ui.current_x = x;
-            ui.start_y = ui.current_y = y;
-            WidgetRecord* w =
-                HitTestTable(ui, static_cast<int16_t>(x), static_cast<int16_t>(y), ui.current_table);
-            ui.pressed_widget = w;
-            if (w == nullptr) {
-                // No redraw yet: the screen is the snapshot until the stylus moves.
-                ui.stroke_active = 1;
-                SaveSurface(surface, ui.snapshot);
-                BeginStroke(ui, static_cast<int16_t>(x), static_cast<int16_t>(y));
-            } else {
-                // The value first, so a press function sees pressed 0 on the pen-down.
-                UpdateWidgetValue(*w, static_cast<int16_t>(x), static_cast<int16_t>(y));
-                w->pressed = 1;
-                redraw_request = 1;
-            }
+            PenDown(state);
         } else if (input.stylus_down) {
-            const uint16_t x = input.stylus_x, y = input.stylus_y;
-            if (x != ui.current_x || y != ui.current_y) {
-                ui.current_x = x;
-                ui.current_y = y;
-                WidgetRecord* w = ui.pressed_widget;
-                if (w == nullptr) {
-                    if (ui.canvas_mode > 0) {
-                        AddStrokePoint(ui, static_cast<int16_t>(x), static_cast<int16_t>(y));
-                        redraw_request = 1;
-                    }
-                } else if (WidgetContains(*w, static_cast<int16_t>(x), static_cast<int16_t>(y))) {
-                    UpdateWidgetValue(*w, static_cast<int16_t>(x), static_cast<int16_t>(y));
-                    redraw_request = 1;
-                }
-            }
+            Drag(state);
         } else if (pen_was_down) {
             pen_was_down = false;
-            const int16_t x = static_cast<int16_t>(ui.current_x);
-            const int16_t y = static_cast<int16_t>(ui.current_y);
-            WidgetRecord* w = ui.pressed_widget;
-            if (w == nullptr) {
-                ui.stroke_active = 0;
-                if (ui.canvas_mode > 0) {
-                    result = kStrokeFinished;
-                    done = true;
-                }
-                redraw_request = 1;
-            } else {
-                if (WidgetContains(*w, x, y)) {
-                    result = w->id;
-                    if (result != 0) done = true;
-                    if (w->type == kChooserVertical || w->type == kChooserHorizontal) {
-                        OpenChooserPopup(*w);
-                        // The popup ran on the same state; this loop's screen comes back.
-                        ui.redraw = redraw;
-                        ui.current_table = table;
-                    }
-                }
-                w->pressed = 0;
-                redraw_request = 1;
-            }
+            done = Release(state, table, redraw, &result);
         }
         if (redraw_request) {
             // Cleared first: a face that asks again gets one more redraw next pass.
             redraw_request = 0;
-            RedrawUi(ui);
+            RedrawUi(state);
         }
         if (done) return result;
     }

@@ -45,14 +45,14 @@ extern WidgetRecord chooser_popup_table[3];
 
 // Runs until a widget with a non-zero id is released on, or a canvas stroke
 // ends (253). 65535 when the table is null.
-uint16_t RunUiLoop(UiState& ui, WidgetRecord* table, RedrawCallback redraw);
+uint16_t RunUiLoop(UiState& state, WidgetRecord* table, RedrawCallback redraw);
 // Redraws the screen, or the stroke preview over the snapshot, and presents it.
-void RedrawUi(UiState& ui);
+void RedrawUi(UiState& state);
 // First widget containing the point, searching active pages in place; null when none.
-WidgetRecord* HitTestTable(UiState& ui, int16_t x, int16_t y, WidgetRecord* table);
+WidgetRecord* HitTestTable(UiState& state, int16_t x, int16_t y, WidgetRecord* table);
 // Sets the widget's value from the stylus point, by type.
 void UpdateWidgetValue(WidgetRecord& widget, int16_t x, int16_t y);
 // Opens a chooser's popup strip toward the middle of the screen and runs it.
 void OpenChooserPopup(WidgetRecord& widget);
 // pressed := 0 for every record of the table and of all its pages.
-void ClearPressedFlags(UiState& ui, WidgetRecord* table);
+void ClearPressedFlags(UiState& state, WidgetRecord* table);

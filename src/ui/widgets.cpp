@@ -141,13 +141,13 @@ void DrawWidget(const WidgetRecord& w, const SkinPicture* skin) {
     }
 }
 
-void DrawTable(UiState& ui, const WidgetRecord* table) {
+void DrawTable(UiState& state, const WidgetRecord* table) {
     if (table == nullptr) return;
     for (const WidgetRecord* w = table; w->type != kEnd; ++w) {
         if (w->type == kPage) {
-            if (PageActive(*w)) DrawTable(ui, PageTableOf(*w));
+            if (PageActive(*w)) DrawTable(state, PageTableOf(*w));
         } else {
-            DrawWidget(*w, ui.skin);
+            DrawWidget(*w, state.skin);
         }
     }
 }

@@ -97,4 +97,4 @@ struct UiState;
 // Draws one widget (types 0..11; any other type draws nothing).
 void DrawWidget(const WidgetRecord& widget, const SkinPicture* skin);
 // Draws every record in order, expanding active pages in place.
-void DrawTable(UiState& ui, const WidgetRecord* table);
+void DrawTable(UiState& state, const WidgetRecord* table);

@@ -195,5 +195,5 @@ TEST_F(ActorHighlight, AntsRunOnePixelOutsideTheBoundsAroundACentredLabel) {
     EXPECT_EQ(PixelAt(124, 158), 0xCE40);
     EXPECT_EQ(PixelAt(112, 159), 0xFFFF);
     EXPECT_EQ(PixelAt(127, 159), 0xFFFF);
-    EXPECT_NE(plain_plot, PlotXor);
+    EXPECT_NE(surface.plain_plot, PlotXor);
 }

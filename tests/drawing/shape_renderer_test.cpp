@@ -31,8 +31,8 @@ void ExpectPixels(std::initializer_list<Probe> probes) {
 
 void ExpectPenOpaque() {
     EXPECT_EQ(surface.pen_alpha, 255);
-    EXPECT_EQ(plain_plot, &PlotSet);
-    EXPECT_EQ(coverage_plot, &PlotBlendCoverage);
+    EXPECT_EQ(surface.plain_plot, &PlotSet);
+    EXPECT_EQ(surface.coverage_plot, &PlotBlendCoverage);
 }
 
 std::vector<uint16_t> Snapshot() {

@@ -135,14 +135,14 @@ TEST(BevelBox, LightTopLeftDarkBottomRightAndThePenRestored) {
     EXPECT_EQ(surface.pen_colour.word, grey.word);
     EXPECT_EQ(surface.pen_colour.red, 128);
     EXPECT_EQ(surface.pen_alpha, 255);
-    EXPECT_EQ(plain_plot, &PlotSet);
+    EXPECT_EQ(surface.plain_plot, &PlotSet);
 
     // A translucent pen stays translucent.
     SetPenColour(surface, MakeColour(0, 0, 255, 100));
     DrawBevelBox(surface, 0, 0, 20, 20);
     EXPECT_EQ(surface.pen_alpha, 100);
-    EXPECT_EQ(plain_plot, &PlotBlendAlpha);
-    EXPECT_EQ(coverage_plot, &PlotBlendMixed);
+    EXPECT_EQ(surface.plain_plot, &PlotBlendAlpha);
+    EXPECT_EQ(surface.coverage_plot, &PlotBlendMixed);
 }
 
 TEST(BevelBox, BoxesWithoutInteriorDrawOnlyTheirEdges) {

@@ -150,8 +150,8 @@ void ResetProgramObjects() {
     for (WidgetRecord* table : kAllTables) ClearPressedFlags(ui, table);
     surface.pen_colour = ColourRecord{};
     surface.pen_alpha = 255;
-    plain_plot = PlotSet;
-    coverage_plot = PlotBlendCoverage;
+    surface.plain_plot = PlotSet;
+    surface.coverage_plot = PlotBlendCoverage;
 }
 
 // ---------------------------------------------------------------------------

@@ -88,7 +88,7 @@ TEST_F(ColourPicker, RedrawPaintsPanelPreviewAndColourButton) {
     EXPECT_EQ(current_colour.alpha, 0);
     EXPECT_EQ(PixelAt(100, 200), 0xFFFF);
     EXPECT_EQ(surface.pen_alpha, 255);
-    EXPECT_EQ(plain_plot, &PlotSet);
+    EXPECT_EQ(surface.plain_plot, &PlotSet);
 }
 
 TEST_F(ColourPicker, FacesShowTheSquareTheHueRampTheMarkersAndTheColourButton) {

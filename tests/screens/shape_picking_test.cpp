@@ -133,7 +133,7 @@ TEST_F(ShapePicking, OverlaysAlwaysAskForAnotherRedrawAndClipAtTheEdges) {
     redraw_request = 0;
     SelectionBoxOverlay(shape_tool_table[1], nullptr);
     EXPECT_EQ(redraw_request, 1);
-    EXPECT_EQ(plain_plot, &PlotSet);  // XOR is off again
+    EXPECT_EQ(surface.plain_plot, &PlotSet);  // XOR is off again
 }
 
 TEST_F(ShapePicking, ThePulsingHandleGrowsAndShrinks) {

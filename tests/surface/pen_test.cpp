@@ -20,17 +20,17 @@ TEST(PenModes, SelectPenModeChoosesTheSlotPairs) {
     ResetTestSurface();
     surface.pen_alpha = 255;
     SelectPenMode(surface, 0);
-    EXPECT_EQ(plain_plot, &PlotSet);
-    EXPECT_EQ(coverage_plot, &PlotBlendCoverage);
+    EXPECT_EQ(surface.plain_plot, &PlotSet);
+    EXPECT_EQ(surface.coverage_plot, &PlotBlendCoverage);
     surface.pen_alpha = 100;
     SelectPenMode(surface, 0);
-    EXPECT_EQ(plain_plot, &PlotBlendAlpha);
-    EXPECT_EQ(coverage_plot, &PlotBlendMixed);
+    EXPECT_EQ(surface.plain_plot, &PlotBlendAlpha);
+    EXPECT_EQ(surface.coverage_plot, &PlotBlendMixed);
     SelectPenMode(surface, 1);
-    EXPECT_EQ(plain_plot, &PlotXor);
-    EXPECT_EQ(coverage_plot, &PlotNothing);
+    EXPECT_EQ(surface.plain_plot, &PlotXor);
+    EXPECT_EQ(surface.coverage_plot, &PlotNothing);
     SelectPenMode(surface, 0x100);  // only the low byte is tested
-    EXPECT_EQ(plain_plot, &PlotBlendAlpha);
+    EXPECT_EQ(surface.plain_plot, &PlotBlendAlpha);
 }
 
 TEST(PenModes, PlotFunctionsWriteTheCurrentPixel) {
@@ -72,9 +72,9 @@ TEST(PenModes, SetPenColourTakesTheRecordAndItsAlpha) {
     SetPenColour(surface, MakeColour(10, 20, 30, 90));
     EXPECT_EQ(surface.pen_alpha, 90);
     EXPECT_EQ(surface.pen_colour.word, PackColourWord(10, 20, 30));
-    EXPECT_EQ(plain_plot, &PlotBlendAlpha);
+    EXPECT_EQ(surface.plain_plot, &PlotBlendAlpha);
     SetPenColour(surface, MakeColour(10, 20, 30, 255));
-    EXPECT_EQ(plain_plot, &PlotSet);
+    EXPECT_EQ(surface.plain_plot, &PlotSet);
 }
 
 }  // namespace

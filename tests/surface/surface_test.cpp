@@ -26,8 +26,8 @@ TEST(ScreenSurface, PortraitDisplayGivesOneContiguousBuffer) {
     EXPECT_EQ(s.edges.max_row, -1);
     EXPECT_EQ(s.edges.pool_next, s.edges.pool);
     EXPECT_EQ(s.pen_alpha, 255);
-    EXPECT_EQ(plain_plot, &PlotSet);
-    EXPECT_EQ(coverage_plot, &PlotBlendCoverage);
+    EXPECT_EQ(s.plain_plot, &PlotSet);
+    EXPECT_EQ(s.coverage_plot, &PlotBlendCoverage);
     FreeScreenSurface(s);
 }
 
