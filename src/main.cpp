@@ -1,5 +1,6 @@
 // The executable: reads the options, chooses the desktop window or the
 // headless script runner, and hands over to the shell.
+#include <getopt.h>
 #include <sys/stat.h>
 
 #include <climits>
@@ -10,26 +11,61 @@
 #include "platform/desktop.h"
 #include "platform/headless.h"
 #include "platform/host_files.h"
+#include "screens/file_browser.h"
 #include "shell/shell.h"
 #include "surface/surface.h"
 
-static const char kUsage[] =
-    "Usage: kalvenorix [OPTIONS]\n"
-    "\n"
-    "Vector drawing and cut-out animation on a 240 x 320 stylus screen.\n"
-    "\n"
-    "Options:\n"
-    "  --script FILE  run headless: no window, input from the session script FILE\n"
-    "  --out DIR      folder for the script's screenshots (default: the current folder)\n"
-    "  --root DIR     host folder that stands for the device's root \"\\\"\n"
-    "                 (default: the device folder bundled with the program)\n"
-    "  --scale N      window size as a whole multiple of 240 x 320, 1 to 6\n"
-    "                 (default: the largest that fits the screen)\n"
-    "  --help         show this text\n"
-    "  --version      show the version\n"
-    "\n"
-    "Script commands, one per line ('#' starts a comment):\n"
-    "  down X Y | move X Y | up | tap X Y | drag X1 Y1 X2 Y2 [STEPS] | wait MS | shot FILE\n";
+// ---------------------------------------------------------------------------
+// Options: one table gives getopt_long its long options and --help its text.
+// ---------------------------------------------------------------------------
+enum OptionId : int {
+    kOptionScript = 256,
+    kOptionOut,
+    kOptionRoot,
+    kOptionScale,
+    kOptionHelp,
+    kOptionVersion,
+};
+
+struct OptionSpec {
+    const char* name;
+    OptionId id;
+    const char* value;  // the value's name in --help; null for a flag
+    const char* help;   // lines after the first start with a newline
+};
+
+static const OptionSpec kOptionSpecs[] = {
+    {"script",  kOptionScript,  "FILE", "run headless: no window, input from the session script FILE"},
+    {"out",     kOptionOut,     "DIR",  "folder for the script's screenshots (default: the current folder)"},
+    {"root",    kOptionRoot,    "DIR",  "host folder that stands for the device's root \"\\\"\n"
+                                        "(default: the device folder bundled with the program)"},
+    {"scale",   kOptionScale,   "N",    "window size as a whole multiple of 240 x 320, 1 to 6\n"
+                                        "(default: the largest that fits the screen)"},
+    {"help",    kOptionHelp,    nullptr, "show this text"},
+    {"version", kOptionVersion, nullptr, "show the version"},
+};
+constexpr int kOptionCount = sizeof kOptionSpecs / sizeof kOptionSpecs[0];
+
+static void PrintUsage() {
+    std::puts("Usage: kalvenorix [OPTIONS]\n\n"
+              "Vector drawing and cut-out animation on a 240 x 320 stylus screen.\n\n"
+              "Options:");
+    for (const OptionSpec& spec : kOptionSpecs) {
+        char left[32];
+        std::snprintf(left, sizeof left, "--%s%s%s", spec.name, spec.value ? " " : "",
+                      spec.value ? spec.value : "");
+        std::printf("  %-15s", left);
+        for (const char* line = spec.help; line != nullptr;) {
+            const char* end = std::strchr(line, '\n');
+            std::printf("%.*s\n", end ? static_cast<int>(end - line) : static_cast<int>(std::strlen(line)), line);
+            line = end ? end + 1 : nullptr;
+            if (line != nullptr) std::printf("  %-15s", "");
+        }
+    }
+    std::puts("\nScript commands, one per line ('#' starts a comment):\n"
+              "  down X Y | move X Y | up | tap X Y | drag X1 Y1 X2 Y2 [STEPS] | wait MS | shot FILE\n"
+              "  expect X Y RRGGBB");
+}
 
 static int UsageError(const char* format, const char* value) {
     std::fprintf(stderr, "kalvenorix: ");
@@ -50,51 +86,67 @@ struct Options {
     int scale = kAutomaticDesktopScale;
 };
 
-// Takes "--name VALUE" or "--name=VALUE"; null when the value is missing.
-static const char* OptionValue(int argc, char** argv, int* i, const char* name) {
-    const char* argument = argv[*i];
-    size_t length = std::strlen(name);
-    if (argument[length] == '=') return argument + length + 1;
-    if (*i + 1 >= argc) return nullptr;
-    return argv[++*i];
-}
+constexpr int kContinue = -1;
 
-static bool Matches(const char* argument, const char* name) {
-    size_t length = std::strlen(name);
-    return std::strncmp(argument, name, length) == 0 &&
-           (argument[length] == '\0' || argument[length] == '=');
-}
-
-int main(int argc, char** argv) {
-    Options options;
-    for (int i = 1; i < argc; ++i) {
-        const char* argument = argv[i];
-        if (std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0) {
-            std::fputs(kUsage, stdout);
+// Fills the options; kContinue to run, otherwise the exit status.
+static int ParseOptions(int argc, char** argv, Options* options) {
+    option long_options[kOptionCount + 1] = {};
+    for (int i = 0; i < kOptionCount; ++i)
+        long_options[i] = {kOptionSpecs[i].name,
+                           kOptionSpecs[i].value ? required_argument : no_argument, nullptr,
+                           kOptionSpecs[i].id};
+    opterr = 0;  // the messages below say more
+    optind = 1;
+    for (;;) {
+        const int previous = optind;
+        const int id = getopt_long(argc, argv, ":h", long_options, nullptr);
+        if (id == -1) break;
+        const char* value = optarg;
+        switch (id) {
+        case 'h':
+        case kOptionHelp:
+            PrintUsage();
             return 0;
-        }
-        if (std::strcmp(argument, "--version") == 0) {
-            std::puts("KalveNorix [0.12]");
-            std::puts("file version 1.0.0.1");
+        case kOptionVersion:
+            std::printf("%s\nfile version 1.0.0.1\n", kVersionLine);
             return 0;
-        }
-        const char* names[] = {"--script", "--out", "--root", "--scale"};
-        const char* name = nullptr;
-        for (const char* n : names)
-            if (Matches(argument, n)) name = n;
-        if (name == nullptr) return UsageError("unknown option '%s'", argument);
-        const char* value = OptionValue(argc, argv, &i, name);
-        if (value == nullptr || value[0] == '\0') return UsageError("%s needs a value", name);
-        if (std::strcmp(name, "--script") == 0) options.script = value;
-        if (std::strcmp(name, "--out") == 0) options.out = value;
-        if (std::strcmp(name, "--root") == 0) options.root = value;
-        if (std::strcmp(name, "--scale") == 0) {
-            bool digits = value[0] != '\0' && value[1] == '\0';
-            if (!digits || value[0] < '0' + kMinDesktopScale || value[0] > '0' + kMaxDesktopScale)
+        case kOptionScript:
+            options->script = value;
+            break;
+        case kOptionOut:
+            options->out = value;
+            break;
+        case kOptionRoot:
+            options->root = value;
+            break;
+        case kOptionScale: {
+            const bool digit = value[0] != '\0' && value[1] == '\0';
+            if (!digit || value[0] < '0' + kMinDesktopScale || value[0] > '0' + kMaxDesktopScale)
                 return UsageError("--scale takes a whole number from 1 to 6, not '%s'", value);
-            options.scale = value[0] - '0';
+            options->scale = value[0] - '0';
+            break;
+        }
+        case ':':
+            return UsageError("%s needs a value", argv[previous]);
+        default:
+            return UsageError("unknown option '%s'", argv[previous]);
+        }
+        if (value != nullptr && value[0] == '\0') {
+            for (const OptionSpec& spec : kOptionSpecs)
+                if (spec.id == id) return UsageError("--%s needs a value", spec.name);
         }
     }
+    if (optind < argc) return UsageError("unexpected argument '%s'", argv[optind]);
+    return kContinue;
+}
+
+// ---------------------------------------------------------------------------
+// The run
+// ---------------------------------------------------------------------------
+int main(int argc, char** argv) {
+    Options options;
+    const int parsed = ParseOptions(argc, argv, &options);
+    if (parsed != kContinue) return parsed;
 
     char root[PATH_MAX];
     if (options.root != nullptr) {
@@ -122,12 +174,12 @@ int main(int argc, char** argv) {
 
     SetDeviceRoot(root);
     InitScreenSurface(surface);
-    int rc = ShellMain(1);
+    ShellMain(1);
 
     // Closing the window ends the program inside the shell; reaching this
     // point means the program quit by itself, or had no window at all.
     if (options.script != nullptr) {
-        int left = HeadlessLinesLeft();
+        const int left = HeadlessLinesLeft();
         if (left > 0)
             std::printf("note: the program quit before the script ended; %d %s not run\n", left,
                         left == 1 ? "line was" : "lines were");
@@ -136,5 +188,5 @@ int main(int argc, char** argv) {
                      DesktopError());
         return 1;
     }
-    return rc;
+    return ExitStatus();
 }

@@ -6,6 +6,7 @@
 #include "platform/host_files.h"
 
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -24,7 +25,7 @@ constexpr int kMaxDragSteps = 1000;
 constexpr int64_t kMaxWaitMs = 86400000;  // one day
 constexpr int kQueueCapacity = 8;         // a step queues at most two messages, plus the close
 
-enum StepKind : uint8_t { kStepInput, kStepWait, kStepShot };
+enum StepKind : uint8_t { kStepInput, kStepWait, kStepShot, kStepExpect };
 
 // One unit of the script as the feeder runs it.
 struct Step {
@@ -34,7 +35,9 @@ struct Step {
     int line;
     Message messages[2];
     uint64_t wait_ms;
-    std::string shot_file;
+    std::string text;  // shot: the file name
+    int x, y;          // expect: the pixel
+    uint32_t rgb;      // expect: its colour as a shot shows it
 };
 
 struct HeadlessState {
@@ -46,6 +49,7 @@ struct HeadlessState {
     int commands_total = 0;
     int commands_done = 0;
     bool close_queued = false;
+    int failed_checks = 0;
     std::string shot_folder = ".";
 
     // Time and messages.
@@ -89,6 +93,7 @@ void ResetHeadless() {
     headless.commands_total = 0;
     headless.commands_done = 0;
     headless.close_queued = false;
+    headless.failed_checks = 0;
     headless.shot_folder = ".";
     headless.clock_ms = kClockStart;
     headless.next_due_ms = kClockStart;
@@ -108,6 +113,7 @@ uint32_t HeadlessClock() { return static_cast<uint32_t>(headless.clock_ms); }
 uint32_t HeadlessFramesPresented() { return headless.frames_presented; }
 const uint16_t* HeadlessLastFrame() { return headless.frame; }
 bool HeadlessScriptFinished() { return headless.close_queued; }
+int HeadlessFailedChecks() { return headless.failed_checks; }
 int HeadlessLinesLeft() { return headless.commands_total - headless.commands_done; }
 const char* HeadlessTrace() { return headless.trace; }
 
@@ -115,30 +121,45 @@ const char* HeadlessTrace() { return headless.trace; }
 // Script parsing
 // ---------------------------------------------------------------------------
 
-struct CommandRule {
-    const char* name;
-    int min_arguments;
-    int max_arguments;
-    const char* usage;
-};
-
-static const CommandRule kCommands[] = {
-    {"down", 2, 2, "down X Y"},
-    {"move", 2, 2, "move X Y"},
-    {"up",   0, 0, "up"},
-    {"tap",  2, 2, "tap X Y"},
-    {"drag", 4, 5, "drag X1 Y1 X2 Y2 [STEPS]"},
-    {"wait", 1, 1, "wait MS"},
-    {"shot", 1, 1, "shot FILE"},
-};
-
 constexpr int kMaxTokens = 8;
 
+// One command line split into words: a '#' ends the line; words beyond
+// kMaxTokens are only counted.
+struct Tokens {
+    std::string word[kMaxTokens];
+    int count = 0;
+};
+
+static bool IsBlank(char ch) {
+    return ch == ' ' || ch == '\t' || ch == '\r' || ch == '\v' || ch == '\f';
+}
+
+static Tokens Tokenize(const std::string& text) {
+    Tokens t;
+    size_t end = text.find('#');
+    if (end == std::string::npos) end = text.size();
+    for (size_t i = 0; i < end;) {
+        if (IsBlank(text[i])) {
+            ++i;
+            continue;
+        }
+        const size_t start = i;
+        while (i < end && !IsBlank(text[i])) ++i;
+        if (t.count < kMaxTokens) t.word[t.count] = text.substr(start, i - start);
+        ++t.count;
+    }
+    return t;
+}
+
+// The parse of one script: where messages point, and where the stylus was
+// left by the commands so far (an `up` lifts it there).
 struct Parser {
     const char* name;
     int line;
     char* error;
     size_t error_capacity;
+    int last_x;
+    int last_y;
 };
 
 static bool Fail(Parser& p, const char* what) {
@@ -171,6 +192,17 @@ static bool ParseNumber(Parser& p, const std::string& token, const char* what, l
     return true;
 }
 
+// Screen coordinates reach the program as 16-bit values.
+static bool ParsePoint(Parser& p, const Tokens& t, int first, int* x, int* y) {
+    long long vx, vy;
+    if (!ParseNumber(p, t.word[first], "coordinate", -32768, 32767, &vx) ||
+        !ParseNumber(p, t.word[first + 1], "coordinate", -32768, 32767, &vy))
+        return false;
+    *x = static_cast<int>(vx);
+    *y = static_cast<int>(vy);
+    return true;
+}
+
 static Step InputStep(int line, uint32_t message, int x, int y) {
     Step s = {};
     s.kind = kStepInput;
@@ -180,100 +212,134 @@ static Step InputStep(int line, uint32_t message, int x, int y) {
     return s;
 }
 
-static bool IsBlank(char ch) {
-    return ch == ' ' || ch == '\t' || ch == '\r' || ch == '\v' || ch == '\f';
+// ---------------------------------------------------------------------------
+// One builder per command: it checks the arguments and appends the steps.
+// ---------------------------------------------------------------------------
+using StepBuilder = bool (*)(Parser& p, const Tokens& t, std::vector<Step>& steps);
+
+static bool BuildDown(Parser& p, const Tokens& t, std::vector<Step>& steps) {
+    if (!ParsePoint(p, t, 1, &p.last_x, &p.last_y)) return false;
+    steps.push_back(InputStep(p.line, kMessageLeftButtonDown, p.last_x, p.last_y));
+    return true;
 }
 
-// Appends the steps of one command line to steps; false with the error set.
-static bool ParseLine(Parser& p, const std::string& text, std::vector<Step>& steps, int* last_x,
-                      int* last_y) {
-    // Words end at blanks; a '#' ends the line. Words beyond kMaxTokens are
-    // only counted.
-    std::string tokens[kMaxTokens];
-    int count = 0;
-    size_t end = text.find('#');
-    if (end == std::string::npos) end = text.size();
-    for (size_t i = 0; i < end;) {
-        if (IsBlank(text[i])) {
-            ++i;
-            continue;
-        }
-        size_t start = i;
-        while (i < end && !IsBlank(text[i])) ++i;
-        if (count < kMaxTokens) tokens[count] = text.substr(start, i - start);
-        ++count;
-    }
-    if (count == 0) return true;
+static bool BuildMove(Parser& p, const Tokens& t, std::vector<Step>& steps) {
+    if (!ParsePoint(p, t, 1, &p.last_x, &p.last_y)) return false;
+    steps.push_back(InputStep(p.line, kMessageMouseMove, p.last_x, p.last_y));
+    return true;
+}
 
+static bool BuildUp(Parser& p, const Tokens&, std::vector<Step>& steps) {
+    steps.push_back(InputStep(p.line, kMessageLeftButtonUp, p.last_x, p.last_y));
+    return true;
+}
+
+static bool BuildTap(Parser& p, const Tokens& t, std::vector<Step>& steps) {
+    if (!ParsePoint(p, t, 1, &p.last_x, &p.last_y)) return false;
+    Step s = InputStep(p.line, kMessageLeftButtonDown, p.last_x, p.last_y);
+    s.message_count = 2;
+    s.messages[1] = {kMessageLeftButtonUp, 0, PackPosition(p.last_x, p.last_y)};
+    steps.push_back(s);
+    return true;
+}
+
+// Move k lands at start + (end - start) * k / moves, truncated toward zero;
+// the last move is exactly the end point.
+static bool BuildDrag(Parser& p, const Tokens& t, std::vector<Step>& steps) {
+    int x, y, x2, y2;
+    if (!ParsePoint(p, t, 1, &x, &y) || !ParsePoint(p, t, 3, &x2, &y2)) return false;
+    long long moves = kDefaultDragSteps;
+    if (t.count == 6 && !ParseNumber(p, t.word[5], "steps", 1, kMaxDragSteps, &moves)) return false;
+    steps.push_back(InputStep(p.line, kMessageLeftButtonDown, x, y));
+    for (int k = 1; k <= moves; ++k) {
+        const int mx = x + (x2 - x) * k / static_cast<int>(moves);
+        const int my = y + (y2 - y) * k / static_cast<int>(moves);
+        steps.push_back(InputStep(p.line, kMessageMouseMove, mx, my));
+    }
+    steps.push_back(InputStep(p.line, kMessageLeftButtonUp, x2, y2));
+    p.last_x = x2;
+    p.last_y = y2;
+    return true;
+}
+
+static bool BuildWait(Parser& p, const Tokens& t, std::vector<Step>& steps) {
+    long long ms;
+    if (!ParseNumber(p, t.word[1], "wait", 0, kMaxWaitMs, &ms)) return false;
+    Step s = {};
+    s.kind = kStepWait;
+    s.line = p.line;
+    s.wait_ms = static_cast<uint64_t>(ms);
+    steps.push_back(s);
+    return true;
+}
+
+static bool BuildShot(Parser& p, const Tokens& t, std::vector<Step>& steps) {
+    Step s = {};
+    s.kind = kStepShot;
+    s.line = p.line;
+    s.text = t.word[1];
+    steps.push_back(s);
+    return true;
+}
+
+// Six hexadecimal digits, as a shot shows the colour.
+static bool BuildExpect(Parser& p, const Tokens& t, std::vector<Step>& steps) {
+    int x, y;
+    if (!ParsePoint(p, t, 1, &x, &y)) return false;
+    if (x < 0 || x >= kScreenWidth || y < 0 || y >= kScreenHeight)
+        return Fail(p, "expect: the point lies outside the 240 x 320 screen");
+    const std::string& colour = t.word[3];
+    bool hex = colour.size() == 6;
+    for (char ch : colour) hex = hex && std::isxdigit(static_cast<unsigned char>(ch));
+    if (!hex) return Fail(p, "expect: the colour is six hexadecimal digits, RRGGBB");
+    Step s = {};
+    s.kind = kStepExpect;
+    s.line = p.line;
+    s.x = x;
+    s.y = y;
+    s.rgb = static_cast<uint32_t>(std::strtoul(colour.c_str(), nullptr, 16));
+    steps.push_back(s);
+    return true;
+}
+
+struct CommandRule {
+    const char* name;
+    int min_arguments;
+    int max_arguments;
+    const char* usage;
+    StepBuilder build;
+};
+
+static const CommandRule kCommands[] = {
+    {"down",   2, 2, "down X Y",                 BuildDown},
+    {"move",   2, 2, "move X Y",                 BuildMove},
+    {"up",     0, 0, "up",                       BuildUp},
+    {"tap",    2, 2, "tap X Y",                  BuildTap},
+    {"drag",   4, 5, "drag X1 Y1 X2 Y2 [STEPS]", BuildDrag},
+    {"wait",   1, 1, "wait MS",                  BuildWait},
+    {"shot",   1, 1, "shot FILE",                BuildShot},
+    {"expect", 3, 3, "expect X Y RRGGBB",        BuildExpect},
+};
+
+// Appends the steps of one command line; false with the error set.
+static bool ParseLine(Parser& p, const std::string& text, std::vector<Step>& steps) {
+    const Tokens t = Tokenize(text);
+    if (t.count == 0) return true;
     const CommandRule* rule = nullptr;
     for (const CommandRule& r : kCommands)
-        if (tokens[0] == r.name) rule = &r;
+        if (t.word[0] == r.name) rule = &r;
     char message[160];
     if (rule == nullptr) {
-        std::snprintf(message, sizeof message, "unknown command \"%.60s\"", tokens[0].c_str());
+        std::snprintf(message, sizeof message, "unknown command \"%.60s\"", t.word[0].c_str());
         return Fail(p, message);
     }
-    int arguments = count - 1;
+    const int arguments = t.count - 1;
     if (arguments < rule->min_arguments || arguments > rule->max_arguments) {
         std::snprintf(message, sizeof message, "wrong number of arguments: %d given, the form is \"%s\"",
                       arguments, rule->usage);
         return Fail(p, message);
     }
-
-    const std::string& command = tokens[0];
-    long long v[5] = {};
-    if (command == "wait") {
-        if (!ParseNumber(p, tokens[1], "wait", 0, kMaxWaitMs, &v[0])) return false;
-        Step s = {};
-        s.kind = kStepWait;
-        s.line = p.line;
-        s.wait_ms = static_cast<uint64_t>(v[0]);
-        steps.push_back(s);
-    } else if (command == "shot") {
-        Step s = {};
-        s.kind = kStepShot;
-        s.line = p.line;
-        s.shot_file = tokens[1];
-        steps.push_back(s);
-    } else {
-        for (int k = 0; k < arguments; ++k) {
-            bool is_steps = command == "drag" && k == 4;
-            if (!ParseNumber(p, tokens[k + 1], is_steps ? "steps" : "coordinate",
-                             is_steps ? 1 : -32768, is_steps ? kMaxDragSteps : 32767, &v[k]))
-                return false;
-        }
-        int x = static_cast<int>(v[0]), y = static_cast<int>(v[1]);
-        if (command == "down") {
-            steps.push_back(InputStep(p.line, kMessageLeftButtonDown, x, y));
-        } else if (command == "move") {
-            steps.push_back(InputStep(p.line, kMessageMouseMove, x, y));
-        } else if (command == "up") {
-            x = *last_x;
-            y = *last_y;
-            steps.push_back(InputStep(p.line, kMessageLeftButtonUp, x, y));
-        } else if (command == "tap") {
-            Step s = InputStep(p.line, kMessageLeftButtonDown, x, y);
-            s.message_count = 2;
-            s.messages[1] = {kMessageLeftButtonUp, 0, PackPosition(x, y)};
-            steps.push_back(s);
-        } else {  // drag
-            int x2 = static_cast<int>(v[2]), y2 = static_cast<int>(v[3]);
-            int count_moves = arguments == 5 ? static_cast<int>(v[4]) : kDefaultDragSteps;
-            steps.push_back(InputStep(p.line, kMessageLeftButtonDown, x, y));
-            // Move k lands at start + (end - start) * k / moves, truncated toward
-            // zero; the last move is exactly the end point.
-            for (int k = 1; k <= count_moves; ++k) {
-                int mx = x + (x2 - x) * k / count_moves;
-                int my = y + (y2 - y) * k / count_moves;
-                steps.push_back(InputStep(p.line, kMessageMouseMove, mx, my));
-            }
-            steps.push_back(InputStep(p.line, kMessageLeftButtonUp, x2, y2));
-            x = x2;
-            y = y2;
-        }
-        *last_x = x;
-        *last_y = y;
-    }
+    if (!rule->build(p, t, steps)) return false;
     steps.back().ends_command = 1;
     return true;
 }
@@ -287,10 +353,9 @@ bool LoadHeadlessScriptText(const char* name, const char* text, char* error, siz
     headless.close_queued = false;
     if (error != nullptr && error_capacity > 0) error[0] = '\0';
 
-    Parser p = {name != nullptr ? name : "script", 0, error, error_capacity};
+    Parser p = {name != nullptr ? name : "script", 0, error, error_capacity, 0, 0};
     std::vector<Step> steps;
     int commands = 0;
-    int last_x = 0, last_y = 0;
     const char* line_start = text != nullptr ? text : "";
     for (;;) {
         const char* line_end = std::strchr(line_start, '\n');
@@ -298,7 +363,7 @@ bool LoadHeadlessScriptText(const char* name, const char* text, char* error, siz
                                             : std::strlen(line_start);
         ++p.line;
         size_t before = steps.size();
-        if (!ParseLine(p, std::string(line_start, length), steps, &last_x, &last_y)) return false;
+        if (!ParseLine(p, std::string(line_start, length), steps)) return false;
         if (steps.size() != before) ++commands;
         if (line_end == nullptr) break;
         line_start = line_end + 1;
@@ -362,12 +427,28 @@ bool WriteFramePng(const uint16_t* frame, const char* host_path) {
 // A screenshot that cannot be written ends the run: a session whose results
 // are missing must not look like a success.
 static void TakeShot(const Step& step) {
-    std::string path = step.shot_file[0] == '/' ? step.shot_file
-                                                : headless.shot_folder + "/" + step.shot_file;
+    std::string path = step.text[0] == '/' ? step.text : headless.shot_folder + "/" + step.text;
     if (WriteFramePng(headless.frame, path.c_str())) return;
     std::fprintf(stderr, "%s:%d: cannot write the screenshot %s (%s)\n",
                  headless.script_name.c_str(), step.line, path.c_str(), std::strerror(errno));
     std::exit(1);
+}
+
+// The colour word as a shot writes it: each channel's top bits, low bits zero.
+static uint32_t ShotRgb(uint16_t word) {
+    const uint32_t red = (word >> 11) << 3, green = ((word >> 5) & 63) << 2, blue = (word & 31) << 3;
+    return red << 16 | green << 8 | blue;
+}
+
+// A pixel that differs is reported and the run goes on; the program's exit
+// status tells that a check failed.
+static void CheckPixel(const Step& step) {
+    const uint32_t shown = ShotRgb(headless.frame[step.x + step.y * kScreenWidth]);
+    if (shown == step.rgb) return;
+    std::fprintf(stderr, "%s:%d: expected %06X at (%d, %d), the screen shows %06X\n",
+                 headless.script_name.c_str(), step.line, step.rgb, step.x, step.y, shown);
+    ++headless.failed_checks;
+    SetExitStatus(1);
 }
 
 // ---------------------------------------------------------------------------
@@ -391,6 +472,9 @@ static void FeedScript() {
                 break;
             case kStepShot:
                 TakeShot(step);
+                break;
+            case kStepExpect:
+                CheckPixel(step);
                 break;
         }
         headless.commands_done += step.ends_command;

@@ -14,6 +14,11 @@
 //   wait MS                     nothing happens for MS milliseconds (0 to 86400000)
 //   shot FILE                   writes the last presented frame as a 240 x 320
 //                               RGB PNG, relative to the shot folder
+//   expect X Y RRGGBB           checks that pixel (X, Y) of the last presented
+//                               frame has the colour RRGGBB as a shot shows
+//                               it (r << 3, g << 2, b << 3); a mismatch is
+//                               reported, the run goes on and ends with
+//                               status 1
 //
 // The whole script is checked before anything runs; an error reads
 // "FILE:LINE: what is wrong".
@@ -64,6 +69,8 @@ uint32_t HeadlessFramesPresented();
 const uint16_t* HeadlessLastFrame();
 // True once every step has run and the close message has been queued.
 bool HeadlessScriptFinished();
+// expect lines whose pixel differed.
+int HeadlessFailedChecks();
 // Command lines of the script that have not run to their end.
 int HeadlessLinesLeft();
 // Life-cycle calls in order, separated by single spaces, for example

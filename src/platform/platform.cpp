@@ -2,6 +2,11 @@
 
 const PlatformBackend* platform = nullptr;
 
+static int exit_status = 0;
+
+int ExitStatus() { return exit_status; }
+void SetExitStatus(int status) { exit_status = status; }
+
 GXDisplayProperties GXGetDisplayProperties() { return platform->display_properties(); }
 uint16_t* GXBeginDraw() { return platform->begin_draw(); }
 void GXEndDraw() { platform->end_draw(); }

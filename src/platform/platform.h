@@ -77,6 +77,11 @@ struct PlatformBackend {
 // The active backend. Set by the executable (or a test) before the surface is built.
 extern const PlatformBackend* platform;
 
+// The process's exit status when the program ends: 0 unless a host check
+// failed (a session script's expect line, for example).
+int ExitStatus();
+void SetExitStatus(int status);
+
 // Thin wrappers with the display API's names, for the shell and the surface.
 GXDisplayProperties GXGetDisplayProperties();
 uint16_t* GXBeginDraw();

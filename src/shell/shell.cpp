@@ -31,7 +31,7 @@ static void CloseAndExit() {
         platform->destroy_window();
         WindowProc(kMessageDestroy, 0, 0);
     }
-    std::exit(0);
+    std::exit(ExitStatus());
 }
 
 int ShellMain(int show_command, void (*main_loop)()) {
