@@ -11,8 +11,6 @@
 
 Stage stage;
 
-// A new actor's scale: one drawing unit is a tenth of a pixel, as in the editor.
-constexpr int16_t kDefaultScale = 1638;
 // Each new actor sits this many drawing units right of and below the previous one.
 constexpr int16_t kActorStagger = 10;
 
@@ -57,7 +55,7 @@ bool AddActor(Stage& st, int16_t slot) {
     Actor& actor = st.actors[n];
     actor.slot = slot;
     actor.pose.angle = 0;
-    actor.pose.scale = kDefaultScale;
+    actor.pose.scale = kTenthPixelScale;  // as in the editor
     actor.pose.x = static_cast<int16_t>(kActorStagger * n);
     actor.pose.y = static_cast<int16_t>(kActorStagger * n);
     actor.previous_key_frame = 0;

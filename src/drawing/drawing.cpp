@@ -348,12 +348,11 @@ void ToggleContourStart(const ShapeRecord& shape, Vertex* pool, uint16_t vertex)
         type = kPointCorner;
 }
 
-Bounds ShapeBounds(const ShapeRecord& shape, const Vertex* pool, const Transform& t) {
-    if (shape.count == 0) return EmptyBounds();
-    const Vertex* v = pool + shape.first;
+Bounds MappedBounds(const Vertex* v, uint32_t count, const Transform& t) {
+    if (count == 0) return EmptyBounds();
     const Point32 p0 = MapPoint(t, v[0].x, v[0].y);
     Bounds b = {p0.x, p0.y, p0.x, p0.y};
-    for (uint32_t i = 1; i < shape.count; ++i) {
+    for (uint32_t i = 1; i < count; ++i) {
         const Point32 p = MapPoint(t, v[i].x, v[i].y);
         if (p.x < b.min_x) b.min_x = p.x;
         if (p.x > b.max_x) b.max_x = p.x;
@@ -361,4 +360,8 @@ Bounds ShapeBounds(const ShapeRecord& shape, const Vertex* pool, const Transform
         if (p.y > b.max_y) b.max_y = p.y;
     }
     return b;
+}
+
+Bounds ShapeBounds(const ShapeRecord& shape, const Vertex* pool, const Transform& t) {
+    return MappedBounds(pool + shape.first, shape.count, t);
 }

@@ -97,4 +97,7 @@ void DeleteVertex(Drawing& d, uint16_t shape, uint16_t vertex);
 bool InsertVertex(Drawing& d, uint16_t shape, uint16_t vertex);
 void ToggleCurve(const ShapeRecord& shape, Vertex* pool, uint16_t vertex);
 void ToggleContourStart(const ShapeRecord& shape, Vertex* pool, uint16_t vertex);
+// The box of count vertices mapped through t; empty for none, an empty box
+// of small values, so that callers adding a margin cannot overflow.
+Bounds MappedBounds(const Vertex* v, uint32_t count, const Transform& t);
 Bounds ShapeBounds(const ShapeRecord& shape, const Vertex* pool, const Transform& t);

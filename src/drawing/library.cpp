@@ -121,19 +121,8 @@ DrawingView MakeDrawingView(const uint8_t* data) {
     return view;
 }
 
-// An empty box of small values, so that callers adding a margin cannot overflow.
 Bounds DrawingBounds(const DrawingView& view, const Transform& t) {
-    if (view.vertex_count == 0) return Bounds{0, 0, -1, -1};
-    const Point32 p0 = MapPoint(t, view.vertices[0].x, view.vertices[0].y);
-    Bounds b = {p0.x, p0.y, p0.x, p0.y};
-    for (uint32_t i = 1; i < view.vertex_count; ++i) {
-        const Point32 p = MapPoint(t, view.vertices[i].x, view.vertices[i].y);
-        if (p.x < b.min_x) b.min_x = p.x;
-        if (p.x > b.max_x) b.max_x = p.x;
-        if (p.y < b.min_y) b.min_y = p.y;
-        if (p.y > b.max_y) b.max_y = p.y;
-    }
-    return b;
+    return MappedBounds(view.vertices, view.vertex_count, t);
 }
 
 bool SlotHoldsDrawing(const DrawingLibrary& lib, int slot) {

@@ -4,6 +4,17 @@
 #pragma once
 #include <cstdint>
 
+// The fixed-point formats: fraction bits, and the value that stands for 1.
+constexpr int kQ4Shift = 4;  // curve points: 16 units to a pixel
+constexpr int32_t kOneQ4 = 1 << kQ4Shift;
+constexpr int kQ8Shift = 8;  // polygon edges: 256 units to a pixel
+constexpr int32_t kOneQ8 = 1 << kQ8Shift;
+constexpr int kQ14Shift = 14;  // transforms and scales
+constexpr int32_t kOneQ14 = 1 << kQ14Shift;
+
+// Coverage of a pixel wholly inside a shape; coverage runs 0 .. 255.
+constexpr int32_t kFullCoverage = 255;
+
 inline int32_t Wrap32(int64_t v) { return static_cast<int32_t>(static_cast<uint32_t>(v)); }
 inline int32_t Mul32(int32_t a, int32_t b) {
     return static_cast<int32_t>(static_cast<uint32_t>(a) * static_cast<uint32_t>(b));

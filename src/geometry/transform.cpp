@@ -9,7 +9,7 @@
 
 // (a*x + b*y) >> 14 in 32 bits, the shift arithmetic.
 static int32_t DotQ14(int32_t a, int32_t x, int32_t b, int32_t y) {
-    return Add32(Mul32(a, x), Mul32(b, y)) >> 14;
+    return Add32(Mul32(a, x), Mul32(b, y)) >> kQ14Shift;
 }
 
 Point32 MapPoint(const Transform& t, int32_t x, int32_t y) {
@@ -31,11 +31,11 @@ void ComposeTransform(Transform* m, const Transform& n) {
 // Screen centre, then scale, then rotation, then the pose offset in drawing
 // units; four compositions, each truncating, in exactly this order.
 Transform BuildTransform(const Pose& pose) {
-    Transform m = {16384, 0, 0, 16384, 120, 160};
+    Transform m = {kOneQ14, 0, 0, kOneQ14, kScreenCentreX, kScreenCentreY};
     ComposeTransform(&m, Transform{pose.scale, 0, 0, pose.scale, 0, 0});
     const SinCosValue sc = SinCos(pose.angle);
     ComposeTransform(&m, Transform{sc.cos, -sc.sin, sc.sin, sc.cos, 0, 0});
-    ComposeTransform(&m, Transform{16384, 0, 0, 16384, pose.x, pose.y});
+    ComposeTransform(&m, Transform{kOneQ14, 0, 0, kOneQ14, pose.x, pose.y});
     return m;
 }
 
@@ -43,15 +43,15 @@ Transform BuildTransform(const Pose& pose) {
 // only close to its reciprocal: the view at 1638 inverts to 164644, not
 // 163840. The divisions truncate toward zero.
 bool InvertTransform(const Transform& t, Transform* out) {
-    const int32_t det = Sub32(Mul32(t.d, t.a), Mul32(t.c, t.b)) >> 14;
+    const int32_t det = Sub32(Mul32(t.d, t.a), Mul32(t.c, t.b)) >> kQ14Shift;
     if (det == 0) return false;
     Transform inv;
-    inv.a = Div32(Shl32(t.d, 14), det);
-    inv.b = Sub32(0, Div32(Shl32(t.b, 14), det));
-    inv.c = Sub32(0, Div32(Shl32(t.c, 14), det));
-    inv.d = Div32(Shl32(t.a, 14), det);
-    inv.tx = Sub32(0, Add32(Mul32(inv.b, t.ty), Mul32(t.tx, inv.a)) >> 14);
-    inv.ty = Sub32(0, Add32(Mul32(inv.d, t.ty), Mul32(inv.c, t.tx)) >> 14);
+    inv.a = Div32(Shl32(t.d, kQ14Shift), det);
+    inv.b = Sub32(0, Div32(Shl32(t.b, kQ14Shift), det));
+    inv.c = Sub32(0, Div32(Shl32(t.c, kQ14Shift), det));
+    inv.d = Div32(Shl32(t.a, kQ14Shift), det);
+    inv.tx = Sub32(0, Add32(Mul32(inv.b, t.ty), Mul32(t.tx, inv.a)) >> kQ14Shift);
+    inv.ty = Sub32(0, Add32(Mul32(inv.d, t.ty), Mul32(inv.c, t.tx)) >> kQ14Shift);
     *out = inv;
     return true;
 }

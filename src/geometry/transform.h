@@ -5,9 +5,8 @@
 #pragma once
 #include <cstdint>
 
-// Fixed-point scales.
-constexpr int32_t kQ14Shift = 14;
-constexpr int32_t kOneQ14 = 16384;  // 1.0 in Q14
+#include "geometry/fixed.h"
+
 // The scale at which one drawing unit is a tenth of a screen pixel: the
 // drawing editor's view, and every new actor.
 constexpr int16_t kTenthPixelScale = 1638;

@@ -1,5 +1,6 @@
 #include "raster/curves.h"
 
+#include "geometry/fixed.h"
 #include "raster/lines.h"
 #include "raster/polygon_fill.h"
 
@@ -53,7 +54,7 @@ static void Flatten(ScreenSurface& s, int32_t x0, int32_t y0, int32_t x1, int32_
         x1 = rx;
         y1 = ry;
     }
-    Emit(s, x0 >> 4, y0 >> 4, x2 >> 4, y2 >> 4);
+    Emit(s, x0 >> kQ4Shift, y0 >> kQ4Shift, x2 >> kQ4Shift, y2 >> kQ4Shift);
 }
 
 void CurveToLines(ScreenSurface& s, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t x2,

@@ -114,16 +114,6 @@ void DrawEllipse(ScreenSurface& s, int32_t cx, int32_t cy, int32_t rx, int32_t r
 // Soft disc
 // ---------------------------------------------------------------------------
 
-// A span with 32-bit ends: the ends are held to one pixel beyond the surface
-// so that they fit the span's 16-bit coordinates and clip the same way.
-static void SpanAcross(ScreenSurface& s, int32_t x1, int32_t y, int32_t x2) {
-    if (y < 0 || y >= s.clip_height) return;
-    int32_t w = s.clip_width;
-    x1 = x1 < -1 ? -1 : x1 > w ? w : x1;
-    x2 = x2 < -1 ? -1 : x2 > w ? w : x2;
-    DrawHSpan(s, static_cast<int16_t>(x1), static_cast<int16_t>(y), static_cast<int16_t>(x2));
-}
-
 static void CoverageAt(ScreenSurface& s, int32_t x, int32_t y, int coverage) {
     if (static_cast<uint32_t>(x) >= static_cast<uint32_t>(s.clip_width) ||
         static_cast<uint32_t>(y) >= static_cast<uint32_t>(s.clip_height))
@@ -167,15 +157,15 @@ void FillSoftDisc(ScreenSurface& s, int32_t cx, int32_t cy, int32_t r) {
     if (MissesSurface(s, cx, cy, r, r)) return;
     if (r > kMaxRadius) {
         if (CoversSurface(s, cx, cy, r)) {
-            for (int32_t y = 0; y < s.clip_height; ++y) SpanAcross(s, 0, y, s.clip_width - 1);
+            for (int32_t y = 0; y < s.clip_height; ++y) DrawHSpanWide(s, 0, y, s.clip_width - 1);
         }
         return;
     }
     int32_t x = 0, y = r, d = 1 - r, d_e = 3, d_se = 5 - 2 * r;
     int32_t run = 1, top = cy - r;
     for (;;) {
-        if (y > 0) SpanAcross(s, cx - y + 1, cy + x, cx + y - 1);
-        if (x > 0) SpanAcross(s, cx - y + 1, cy - x, cx + y - 1);
+        if (y > 0) DrawHSpanWide(s, cx - y + 1, cy + x, cx + y - 1);
+        if (x > 0) DrawHSpanWide(s, cx - y + 1, cy - x, cx + y - 1);
         if (d < 0) {
             d += d_e;
             d_e += 2;
@@ -197,8 +187,8 @@ void FillSoftDisc(ScreenSurface& s, int32_t cx, int32_t cy, int32_t r) {
             }
             if (x > run && y != x) {
                 int32_t inside = x - run;
-                SpanAcross(s, cx - inside, top, cx + inside);
-                SpanAcross(s, cx - inside, cy + y, cx + inside);
+                DrawHSpanWide(s, cx - inside, top, cx + inside);
+                DrawHSpanWide(s, cx - inside, cy + y, cx + inside);
             }
             --y;
             d += d_se;

@@ -1,5 +1,6 @@
 #include "raster/lines.h"
 
+#include "geometry/fixed.h"
 #include "surface/pen.h"
 
 const uint16_t kMarchingAnts[8] = {
@@ -33,6 +34,14 @@ void DrawHSpan(ScreenSurface& s, int16_t x1, int16_t y, int16_t x2) {
     if (lo < 0) lo = 0;
     if (hi > s.clip_width - 1) hi = s.clip_width - 1;
     s.run_plot(s, PixelAddress(s, lo, y), s.x_step, hi - lo + 1);
+}
+
+void DrawHSpanWide(ScreenSurface& s, int32_t x1, int32_t y, int32_t x2) {
+    if (y < 0 || y >= s.clip_height) return;
+    const int32_t w = s.clip_width;
+    x1 = x1 < -1 ? -1 : x1 > w ? w : x1;
+    x2 = x2 < -1 ? -1 : x2 > w ? w : x2;
+    DrawHSpan(s, static_cast<int16_t>(x1), static_cast<int16_t>(y), static_cast<int16_t>(x2));
 }
 
 void DrawVSpan(ScreenSurface& s, int16_t x, int16_t y1, int16_t y2) {
@@ -173,7 +182,7 @@ void DrawLineUnclipped(ScreenSurface& s, int32_t x0, int32_t y0, int32_t x1, int
             acc = acc_new;
             int w = acc >> 8;
             s.current_pixel = p;
-            s.coverage_plot(s, 255 - w);
+            s.coverage_plot(s, kFullCoverage - w);
             if (static_cast<uint32_t>(x + sx) < static_cast<uint32_t>(s.clip_width)) {
                 s.current_pixel = p + x_step_px;
                 s.coverage_plot(s, w);
@@ -192,7 +201,7 @@ void DrawLineUnclipped(ScreenSurface& s, int32_t x0, int32_t y0, int32_t x1, int
             acc = acc_new;
             int w = acc >> 8;
             s.current_pixel = p;
-            s.coverage_plot(s, 255 - w);
+            s.coverage_plot(s, kFullCoverage - w);
             if (static_cast<uint32_t>(y + sy) < static_cast<uint32_t>(s.clip_height)) {
                 s.current_pixel = p + y_step_px;
                 s.coverage_plot(s, w);

@@ -8,6 +8,10 @@
 void PlotPixel(ScreenSurface& s, int32_t x, int32_t y);
 void DrawHSpan(ScreenSurface& s, int16_t x1, int16_t y, int16_t x2);
 void DrawVSpan(ScreenSurface& s, int16_t x, int16_t y1, int16_t y2);
+// A horizontal span whose ends may lie outside 16 bits (insets and radii near
+// the limits): the ends are held to one pixel beyond the surface, which
+// clips the same way.
+void DrawHSpanWide(ScreenSurface& s, int32_t x1, int32_t y, int32_t x2);
 
 // Moves the endpoints onto the surface; 1 when some part of the segment is visible.
 int ClipLine(const ScreenSurface& s, int32_t* x0, int32_t* y0, int32_t* x1, int32_t* y1);

@@ -13,16 +13,6 @@ static int16_t Saturate16(int32_t v) {
     return static_cast<int16_t>(v < -32768 ? -32768 : v > 32767 ? 32767 : v);
 }
 
-// A span whose ends may lie outside 16 bits (corner insets near the limits):
-// ends are held to one pixel beyond the surface, which clips the same way.
-static void InsetSpan(ScreenSurface& s, int32_t x1, int32_t y, int32_t x2) {
-    if (y < 0 || y >= s.clip_height) return;
-    int32_t w = s.clip_width;
-    x1 = x1 < -1 ? -1 : x1 > w ? w : x1;
-    x2 = x2 < -1 ? -1 : x2 > w ? w : x2;
-    DrawHSpan(s, static_cast<int16_t>(x1), static_cast<int16_t>(y), static_cast<int16_t>(x2));
-}
-
 // Under the XOR pen, a frame at least two rows high inverts every pixel once:
 // the side spans leave out the corner rows.
 void FrameRect(ScreenSurface& s, int16_t x1, int16_t y1, int16_t x2, int16_t y2) {
@@ -62,11 +52,11 @@ void FillChamferRect(ScreenSurface& s, int16_t x1, int16_t y1, int16_t x2, int16
     if (xr < 0 || yb < 0 || xl >= s.clip_width || yt >= s.clip_height) return;
     int32_t y = yt;
     int32_t inset = depth;
-    for (; inset >= 1 && y <= yb; --inset, ++y) InsetSpan(s, xl + inset, y, xr - inset);
+    for (; inset >= 1 && y <= yb; --inset, ++y) DrawHSpanWide(s, xl + inset, y, xr - inset);
     bool top_complete = inset == 0;
-    for (; y <= yb - depth; ++y) InsetSpan(s, xl, y, xr);
+    for (; y <= yb - depth; ++y) DrawHSpanWide(s, xl, y, xr);
     if (!top_complete) return;
-    for (inset = 1; y <= yb; ++inset, ++y) InsetSpan(s, xl + inset, y, xr - inset);
+    for (inset = 1; y <= yb; ++inset, ++y) DrawHSpanWide(s, xl + inset, y, xr - inset);
 }
 
 uint16_t BlendColour(ColourRecord* colour, const ColourRecord& target, int weight) {

@@ -35,8 +35,8 @@ static void StoreEdge(ScreenSurface& s, int32_t xt, int64_t yt, int32_t xb, int6
     if (yb < 0 || yt >= height) return;
 
     // Scale, then divide: the order decides the low bits of dx.
-    int32_t x_q8 = xt * 256;
-    int32_t dx_q8 = static_cast<int32_t>(static_cast<int64_t>(xb - xt) * 256 / (yb - yt));
+    int32_t x_q8 = xt * kOneQ8;
+    int32_t dx_q8 = static_cast<int32_t>(static_cast<int64_t>(xb - xt) * kOneQ8 / (yb - yt));
     if (yt < 0) {
         x_q8 = static_cast<int32_t>(x_q8 - static_cast<int64_t>(dx_q8) * yt);
         yt = 0;
@@ -179,6 +179,9 @@ Edge* MergeNewEdges(Edge* active, Edge* bucket) {
 // column further right (R0 + 1) and falls from 255 over the columns up to R1,
 // or carries the mean fraction in one pixel when the edge stays in a column.
 // No column is written twice and nothing outside the surface is written.
+// A ramp's coverage in Q8, from full (255 << 8) down to none or back.
+constexpr int32_t kFullRampQ8 = kFullCoverage * kOneQ8;
+
 void FillSpanAA(ScreenSurface& s, int32_t row, int32_t xa_q8, int32_t xb_q8, int32_t xc_q8,
                 int32_t xd_q8) {
     const int32_t width = s.clip_width;
@@ -189,8 +192,10 @@ void FillSpanAA(ScreenSurface& s, int32_t row, int32_t xa_q8, int32_t xb_q8, int
     }
     if (xa_q8 < 0) xa_q8 = 0;
     if (xb_q8 < 0) xb_q8 = 0;
-    int32_t l0 = xa_q8 >> 8, l1 = xb_q8 >> 8, r0 = xc_q8 >> 8, r1 = xd_q8 >> 8;
-    int32_t fa = xa_q8 & 255, fb = xb_q8 & 255, fc = xc_q8 & 255, fd = xd_q8 & 255;
+    constexpr int32_t kFraction = kOneQ8 - 1;
+    int32_t l0 = xa_q8 >> kQ8Shift, l1 = xb_q8 >> kQ8Shift, r0 = xc_q8 >> kQ8Shift, r1 = xd_q8 >> kQ8Shift;
+    int32_t fa = xa_q8 & kFraction, fb = xb_q8 & kFraction, fc = xc_q8 & kFraction,
+            fd = xd_q8 & kFraction;
     if (xd_q8 < 0 || l0 >= width) return;
 
     const int32_t step_px = s.x_step;
@@ -201,7 +206,7 @@ void FillSpanAA(ScreenSurface& s, int32_t row, int32_t xa_q8, int32_t xb_q8, int
     // Left boundary.
     if (l0 == l1 && l1 != r0) {
         s.current_pixel = p;
-        s.coverage_plot(s, 255 - ((fa + fb) >> 1));
+        s.coverage_plot(s, kFullCoverage - ((fa + fb) >> 1));
     } else if (l0 == l1) {
         int32_t l = (fa + fb) >> 1, r = (fc + fd) >> 1;
         s.current_pixel = p;
@@ -211,12 +216,12 @@ void FillSpanAA(ScreenSurface& s, int32_t row, int32_t xa_q8, int32_t xb_q8, int
         }
         s.coverage_plot(s, l > r ? l : r);
     } else {
-        int32_t step = 65280 / (l1 - l0);
+        int32_t step = kFullRampQ8 / (l1 - l0);
         if (l1 >= width) l1 = width - 1;
         int32_t acc = 0;
         for (int32_t col = l0;; ++col) {
             s.current_pixel = p;
-            s.coverage_plot(s, (acc >> 8) & 255);
+            s.coverage_plot(s, (acc >> kQ8Shift) & kFullCoverage);
             if (col >= l1) break;
             acc += step;
             p += step_px;
@@ -243,13 +248,13 @@ void FillSpanAA(ScreenSurface& s, int32_t row, int32_t xa_q8, int32_t xb_q8, int
         return;
     }
     if (first > end) return;
-    int32_t step = -65280 / (r1 - r0);
+    int32_t step = -kFullRampQ8 / (r1 - r0);
     // Column r0 + 1 + k gets 65280 + k * step; |k * step| stays below 65281.
-    int32_t acc = 65280 + (first - (r0 + 1)) * step;
+    int32_t acc = kFullRampQ8 + (first - (r0 + 1)) * step;
     p = row_start + first * step_px;
     for (int32_t col = first;; ++col) {
         s.current_pixel = p;
-        s.coverage_plot(s, (acc >> 8) & 255);
+        s.coverage_plot(s, (acc >> kQ8Shift) & kFullCoverage);
         if (col == end) break;
         acc += step;
         p += step_px;
@@ -263,7 +268,7 @@ void FillSpanAA(ScreenSurface& s, int32_t row, int32_t xa_q8, int32_t xb_q8, int
 void FillEdges(ScreenSurface& s) {
     EdgeTable& t = s.edges;
     if (t.max_row == -1) return;
-    const int32_t right_q8 = s.clip_width * 256;
+    const int32_t right_q8 = s.clip_width * kOneQ8;
     Edge* active = nullptr;
     for (int32_t y = t.min_row; y < t.max_row; ++y) {
         active = AdvanceActiveEdges(active, y);

@@ -21,8 +21,8 @@ using CurveFn = void (*)(ScreenSurface& s, int32_t x0, int32_t y0, int32_t x1, i
 static void CurveThrough(ScreenSurface& s, CurveFn curve, Point32 p0, Point32 q, Point32 p2) {
     const int32_t bx = Sub32(Mul32(2, q.x), Add32(p0.x, p2.x) >> 1);
     const int32_t by = Sub32(Mul32(2, q.y), Add32(p0.y, p2.y) >> 1);
-    curve(s, Shl32(p0.x, 4), Shl32(p0.y, 4), Shl32(bx, 4), Shl32(by, 4), Shl32(p2.x, 4),
-          Shl32(p2.y, 4));
+    curve(s, Shl32(p0.x, kQ4Shift), Shl32(p0.y, kQ4Shift), Shl32(bx, kQ4Shift),
+          Shl32(by, kQ4Shift), Shl32(p2.x, kQ4Shift), Shl32(p2.y, kQ4Shift));
 }
 
 // Walk of one shape, in screen pixels:
@@ -85,7 +85,7 @@ void RenderShape(ScreenSurface& s, const ShapeRecord& shape, const Transform& t,
             FillEdges(s);
         }
     }
-    s.pen_alpha = 255;
+    s.pen_alpha = kOpaqueAlpha;
     SelectPenForAlpha(s);
 }
 

@@ -30,7 +30,7 @@ void RunPoseScreen() {
     // The slider opens at the actor's scale, truncated to a whole cell. With
     // no actor it shows where a new actor's scale lies; it changes nothing then.
     stage_screen.scale_slider_value =
-        actor >= 0 ? Div32(Mul32(stage.actors[actor].pose.scale, kScaleSliderCells), 16384)
+        actor >= 0 ? Div32(Mul32(stage.actors[actor].pose.scale, kScaleSliderCells), kOneQ14)
                    : kDefaultScaleCell;
     RunNestedLoop(pose_table, PoseScreenRedraw);
     if (actor >= 0)
@@ -71,7 +71,7 @@ void ScaleSliderFace(const WidgetRecord& widget) {
     const int16_t actor = SelectedActor();
     if (actor >= 0)
         SetActorScale(stage, actor,
-                      static_cast<int16_t>(Div32(Mul32(v, 16384), kScaleSliderCells)));
+                      static_cast<int16_t>(Div32(Mul32(v, kOneQ14), kScaleSliderCells)));
 }
 
 // ---------------------------------------------------------------------------

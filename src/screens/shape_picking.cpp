@@ -66,7 +66,7 @@ void BuildVertexPickList(int32_t shape) {
 // ---------------------------------------------------------------------------
 // Only the linear part of the inverse view: the offsets cancel in a difference.
 static int32_t LinearPart(int32_t m, int32_t n, int32_t x, int32_t y) {
-    return Add32(Mul32(m, x), Mul32(n, y)) >> 14;
+    return Add32(Mul32(m, x), Mul32(n, y)) >> kQ14Shift;
 }
 
 void ShapeStylus(const WidgetRecord& widget, int16_t x, int16_t y) {
