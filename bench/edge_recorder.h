@@ -1,9 +1,9 @@
 // The straight pieces that the shape renderer hands to the raster engine for
 // a drawing, recorded so that another renderer can draw exactly the same
-// geometry. The recorder walks the drawing as the renderer does (same
-// transform, same control-point rule, same midpoint flattening) and keeps
-// every piece with its shape's colour; CheckRecording proves, shape by
-// shape, that the renderer and a replay of the recording agree.
+// geometry. The recorder runs the renderer's own shape walk and curve
+// flattener with a sink that keeps every piece with its shape's colour;
+// CheckRecording proves, shape by shape, that the renderer and a replay of
+// the recording agree (pixels and edge records).
 #pragma once
 #include <cstdint>
 #include <string>

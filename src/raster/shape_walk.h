@@ -1,0 +1,77 @@
+// The walk of one shape in whole screen pixels, written once for the shape
+// renderer and for anything that must see exactly the pieces the renderer
+// draws (the benchmark's recorder hands them to other renderers). The sink
+// receives them:
+//   sink.Segment(x0, y0, x1, y1)          a straight piece
+//   sink.Curve(x0, y0, x1, y1, x2, y2)    a quadratic curve, Q4 points
+//
+//   corner         segment current -> vertex; vertex becomes current
+//   control point  remembered as the next curve's middle; current stays
+//   curve end      curve current -> vertex through the remembered middle
+//   contour start  filled: close the contour with a segment to its first
+//                  point; both: vertex becomes current and the contour's
+//                  first point
+//
+// A filled shape then closes its last contour, with a curve when the last
+// vertex is a control point. A curve end that no control point precedes in
+// its shape is drawn as a corner. An outline of one vertex has no pieces.
+#pragma once
+#include <cstdint>
+
+#include "drawing/drawing.h"
+#include "geometry/fixed.h"
+#include "geometry/transform.h"
+
+// A curve from p0 to p2 that passes through q at its middle. The quadratic
+// Bezier control point that does so is b = 2q - (p0 + p2) / 2 per
+// coordinate (the halving an arithmetic shift); the curve takes all three
+// points in Q4.
+template <typename Sink>
+void CurveThrough(Sink& sink, Point32 p0, Point32 q, Point32 p2) {
+    const int32_t bx = Sub32(Mul32(2, q.x), Add32(p0.x, p2.x) >> 1);
+    const int32_t by = Sub32(Mul32(2, q.y), Add32(p0.y, p2.y) >> 1);
+    sink.Curve(Shl32(p0.x, kQ4Shift), Shl32(p0.y, kQ4Shift), Shl32(bx, kQ4Shift),
+               Shl32(by, kQ4Shift), Shl32(p2.x, kQ4Shift), Shl32(p2.y, kQ4Shift));
+}
+
+template <typename Sink>
+void WalkShape(const ShapeRecord& shape, const Transform& t, const Vertex* pool, Sink& sink) {
+    const bool filled = shape.kind == kShapeFilled;
+    if (shape.count == 0 || (!filled && shape.count < 2)) return;
+    const Vertex* v = pool + shape.first;
+    Point32 current = MapPoint(t, v[0].x, v[0].y);
+    Point32 contour_first = current;
+    Point32 control = current;
+    bool have_control = false;
+    for (uint32_t i = 1; i < shape.count; ++i) {
+        const Point32 p = MapPoint(t, v[i].x, v[i].y);
+        switch (v[i].type & 3) {
+            case kPointCorner:
+                sink.Segment(current.x, current.y, p.x, p.y);
+                current = p;
+                break;
+            case kPointControl:
+                control = p;
+                have_control = true;
+                break;
+            case kPointCurveEnd:
+                if (have_control)
+                    CurveThrough(sink, current, control, p);
+                else
+                    sink.Segment(current.x, current.y, p.x, p.y);
+                current = p;
+                break;
+            default:  // contour start
+                if (filled) sink.Segment(current.x, current.y, contour_first.x, contour_first.y);
+                current = p;
+                contour_first = p;
+                break;
+        }
+    }
+    if (!filled) return;
+    const Vertex& last = v[shape.count - 1];
+    if (last.type == kPointControl)
+        CurveThrough(sink, current, MapPoint(t, last.x, last.y), contour_first);
+    else
+        sink.Segment(current.x, current.y, contour_first.x, contour_first.y);
+}
