@@ -97,7 +97,11 @@ async function feed(page, pen, step) {
     await pen.up();
     count = 2;
   }
-  await page.waitForFunction(n => knHost.messagesSent >= n, { timeout: 5000 }, before + count);
+  try {
+    await page.waitForFunction(n => knHost.messagesSent >= n, { timeout: 5000 }, before + count);
+  } catch {
+    throw new Error(`the page did not take "${step.kind} ${step.x} ${step.y}" as stylus input`);
+  }
 }
 
 // Compares the canvas with a PNG (decoded by the browser); the number of
@@ -171,7 +175,8 @@ async function replay(page, steps, kind, shotDir) {
         failures.push(`${step.file}: ${count} pixels differ, first ${first}` +
                       await keepFailure(page, want, path.basename(step.file, '.png')));
     } else {
-      await feed(page, pen, step);
+      const message = await feed(page, pen, step).then(() => '', error => error.message);
+      if (message) return { shots, failures: failures.concat(message) };
       due = clock + kSettleMs;
     }
   }
@@ -225,6 +230,18 @@ async function pressThenMovesInOnePump(browser, url, work) {
   await page.close();
 }
 
+// A drag that leaves the canvas goes on along its edge: the same stroke as
+// one drawn to the edge on the native runner.
+async function dragPastTheEdge(browser, url, work) {
+  const shotDir = fs.mkdtempSync(path.join(work, 'shots-'));
+  runNative('down 100 100\nmove 239 150\nmove 239 319\nup\nwait 100\nshot edge.png\n', shotDir);
+  const page = await openTestPage(browser, url, 'mouse');
+  const steps = parseScript('down 100 100\nmove 300 150\nmove 260 400\nup\nwait 100\nshot edge.png\n');
+  const { failures } = await replay(page, steps, 'mouse', shotDir);
+  report('a drag that leaves the screen goes on along its edge', failures);
+  await page.close();
+}
+
 // The canvas fits the viewport whole, with square pixels: a whole factor
 // where 2 or more fits, a fraction below that.
 async function windowSizes(browser, url) {
@@ -260,6 +277,7 @@ async function main() {
   try {
     await sessionScripts(browser, url, work);
     await pressThenMovesInOnePump(browser, url, work);
+    await dragPastTheEdge(browser, url, work);
     await windowSizes(browser, url);
   } finally {
     await browser.close();
