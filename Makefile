@@ -9,6 +9,7 @@ SOAK_STEPS ?= 10000000
 FUZZ_SECONDS ?= 600
 
 .PHONY: all setup build build-sanitize run test test-release test-sanitize bench screenshots soak fuzz clean
+.PHONY: web serve
 
 all: build
 
@@ -71,6 +72,17 @@ soak: build-sanitize
 # Every libFuzzer target for FUZZ_SECONDS each (needs clang and libclang-rt-14-dev).
 fuzz:
 	FUZZ_BUILD=$(CURDIR)/$(BUILD)/fuzz fuzz/build.sh run $(FUZZ_SECONDS)
+
+# The web page (Debian's emscripten): index.html, kalvenorix.js, .wasm and
+# .data in $(BUILD)/web; `make serve` serves them on http://127.0.0.1:$(PORT)/.
+WEB  := $(BUILD)/web
+PORT ?= 8000
+web: setup
+	cmake -DKN_ROOT=$(CURDIR) -DKN_WEB_BUILD=$(CURDIR)/$(BUILD)/web-cmake \
+	  -DKN_WEB_OUT=$(CURDIR)/$(WEB) -P web/build.cmake
+
+serve: web
+	node web/serve.js $(WEB) $(PORT)
 
 clean:
 	rm -rf $(BUILD)

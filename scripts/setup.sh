@@ -3,11 +3,20 @@
 set -eu
 packages="cmake ninja-build g++ make pkg-config libsdl2-dev libpng-dev libgtest-dev libgmock-dev
 libbenchmark-dev libcairo2-dev valgrind xvfb xauth xdotool"
+# The web page and its browser tests.
+packages="$packages emscripten chromium"
+command -v node >/dev/null 2>&1 || packages="$packages nodejs npm"
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing="$missing $p"
 done
-[ -z "$missing" ] && exit 0
+# The browser tests' npm packages, pinned by tests/web/package-lock.json.
+install_test_packages() {
+  web_tests="$(dirname "$0")/../tests/web"
+  [ "$web_tests/package-lock.json" -ot "$web_tests/node_modules/.package-lock.json" ] && return 0
+  (cd "$web_tests" && npm ci --no-audit --no-fund --loglevel=error)
+}
+[ -z "$missing" ] && { install_test_packages; exit 0; }
 if [ "$(id -u)" -eq 0 ]; then
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -qq && apt-get install -y -qq --no-install-recommends $missing
@@ -18,3 +27,4 @@ else
   echo "  sudo apt-get install$missing" >&2
   exit 1
 fi
+install_test_packages

@@ -3,7 +3,9 @@
 #include "platform/host_files.h"
 
 #include <dirent.h>
-#include <png.h>
+#ifndef __EMSCRIPTEN__
+#include <png.h>  // the web build decodes through the browser (web.cpp)
+#endif
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -101,6 +103,7 @@ FILE* OpenDeviceFile(const char* device_path, const char* mode) {
 // ---------------------------------------------------------------------------
 // PNG decoding
 // ---------------------------------------------------------------------------
+#ifndef __EMSCRIPTEN__
 
 // Reads from a memory block; running off its end is a libpng error, which
 // ends the decode through its longjmp.
@@ -244,6 +247,8 @@ bool EncodePngFile(const char* host_path, int32_t width, int32_t height, const u
     png_destroy_write_struct(&png, &info);
     return std::fclose(file) == 0;
 }
+
+#endif  // __EMSCRIPTEN__
 
 void FreeDecodedImage(DecodedImage* image) {
     if (image == nullptr) return;

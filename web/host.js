@@ -1,0 +1,172 @@
+// The page side of the web backend (src/platform/web.cpp): the canvas and
+// its scale, the pointer as the stylus, the waits that an idle peek turns
+// into, and the test mode's clock control. Emscripten puts this file ahead
+// of its own code, so everything here shares the program's scope.
+
+var knHost = (function () {
+  const kScreenW = 240, kScreenH = 320;
+  const kPenDown = 513, kPenMove = 512, kPenUp = 514;
+
+  const canvas = document.getElementById('screen');
+  const context = canvas.getContext('2d', { alpha: false, willReadFrequently: true });
+  const status = document.getElementById('status');
+  const host = {
+    testMode: new URLSearchParams(location.search).has('test'),
+    firstFrameAt: 0,        // performance.now() of the first frame shown
+    messagesSent: 0,        // stylus messages handed to the program
+    wake: null,             // resumes a waiting peek
+    test: { limit: 1000000, clock: -1, resume: null, stopped: [] },
+  };
+
+  // ---- Display --------------------------------------------------------------
+  let image = null;  // an ImageData over the program's RGBA frame
+
+  host.show = function (address) {
+    const bytes = kScreenW * kScreenH * 4;
+    // The view is made again only when the program's memory has grown.
+    if (image === null || image.data.buffer !== HEAPU8.buffer || image.data.byteOffset !== address)
+      image = new ImageData(new Uint8ClampedArray(HEAPU8.buffer, address, bytes), kScreenW, kScreenH);
+    context.putImageData(image, 0, 0);
+    if (host.firstFrameAt === 0) {
+      host.firstFrameAt = performance.now();
+      status.textContent = '';
+    }
+  };
+
+  // The largest whole factor that fits the space, 2 or more; a fraction when
+  // not even 2 fits (a phone, a small window), so the whole screen shows.
+  function fit() {
+    const aside = document.querySelector('aside');
+    // The window less its scroll bars.
+    const room = document.documentElement;
+    const beside = room.clientWidth > room.clientHeight &&
+                   room.clientWidth - aside.offsetWidth >= 2 * kScreenW;
+    const width = beside ? room.clientWidth - aside.offsetWidth : room.clientWidth;
+    const factor = Math.min(width / kScreenW, room.clientHeight / kScreenH);
+    const scale = factor >= 2 ? Math.floor(factor) : factor;
+    canvas.style.width = kScreenW * scale + 'px';
+    canvas.style.height = kScreenH * scale + 'px';
+  }
+  addEventListener('resize', fit);
+  fit();
+
+  // ---- The stylus -------------------------------------------------------------
+  let active = null;  // the pointer that is the stylus while it is down
+  let lastX = 0, lastY = 0;
+
+  function send(message, x, y) {
+    lastX = x;
+    lastY = y;
+    _WebStylus(message, x, y);
+    ++host.messagesSent;
+    if (!host.testMode) resume();
+  }
+
+  // Page pixels to screen pixels, clamped to the screen's edge.
+  function sendAt(message, e) {
+    const r = canvas.getBoundingClientRect();
+    const x = Math.floor((e.clientX - r.left) * kScreenW / r.width);
+    const y = Math.floor((e.clientY - r.top) * kScreenH / r.height);
+    send(message, Math.min(Math.max(x, 0), kScreenW - 1), Math.min(Math.max(y, 0), kScreenH - 1));
+  }
+
+  // Lifts a stylus that is down where it last was: the page is losing the
+  // input that would have lifted it.
+  function lift() {
+    if (active === null) return;
+    active = null;
+    send(kPenUp, lastX, lastY);
+  }
+
+  canvas.addEventListener('pointerdown', function (e) {
+    e.preventDefault();
+    if (active !== null || !e.isPrimary || e.button !== 0) return;
+    active = e.pointerId;
+    canvas.setPointerCapture(e.pointerId);
+    sendAt(kPenDown, e);
+  });
+  canvas.addEventListener('pointermove', function (e) {
+    if (e.pointerId !== active) return;
+    e.preventDefault();
+    // The browser may merge moves that came between two frames; each one counts.
+    const moves = e.getCoalescedEvents ? e.getCoalescedEvents() : [];
+    if (moves.length === 0) sendAt(kPenMove, e);
+    for (const m of moves) sendAt(kPenMove, m);
+  });
+  function release(e) {
+    if (e.pointerId !== active) return;
+    active = null;
+    sendAt(kPenUp, e);
+  }
+  canvas.addEventListener('pointerup', release);
+  canvas.addEventListener('pointercancel', release);
+  canvas.addEventListener('lostpointercapture', function (e) { if (e.pointerId === active) lift(); });
+  canvas.addEventListener('contextmenu', function (e) { e.preventDefault(); });
+  // No scrolling or zooming while the stylus is on the screen.
+  canvas.addEventListener('touchstart', function (e) { e.preventDefault(); }, { passive: false });
+  canvas.addEventListener('touchmove', function (e) { e.preventDefault(); }, { passive: false });
+
+  addEventListener('blur', lift);
+  document.addEventListener('visibilitychange', function () {
+    if (document.visibilityState === 'hidden') lift();
+  });
+
+  // ---- Waiting ----------------------------------------------------------------
+  function resume() {
+    const go = host.wake;
+    host.wake = null;
+    if (go) go();
+  }
+
+  // An idle peek: until the next animation frame when the program is timing
+  // something, else until the next input.
+  host.wait = function (paced) {
+    return new Promise(function (resolve) {
+      host.wake = resolve;
+      if (paced) requestAnimationFrame(resume);
+    });
+  };
+
+  // ---- Test mode ---------------------------------------------------------------
+  const test = host.test;
+
+  host.stopForTest = function (clock) {
+    return new Promise(function (resolve) {
+      test.clock = clock;
+      test.resume = resolve;
+      const waiting = test.stopped;
+      test.stopped = [];
+      for (const w of waiting) w(clock);
+    });
+  };
+
+  if (host.testMode) {
+    // Resolves with the clock once the program has stopped at the limit.
+    window.knBlocked = function () {
+      return new Promise(function (resolve) {
+        if (test.resume !== null) resolve(test.clock);
+        else test.stopped.push(resolve);
+      });
+    };
+    // Raises the limit and lets the program run up to it.
+    window.knRunUntil = function (ms) {
+      return new Promise(function (resolve) {
+        test.limit = ms;
+        test.stopped.push(resolve);
+        const go = test.resume;
+        test.resume = null;
+        if (go) go();
+      });
+    };
+  }
+
+  window.knHost = host;
+  return host;
+})();
+
+Module.setStatus = function (text) {
+  if (knHost.firstFrameAt === 0 && text) document.getElementById('status').textContent = text;
+};
+Module.onAbort = function (what) {
+  document.getElementById('status').textContent = 'The program stopped: ' + what;
+};

@@ -1,0 +1,14 @@
+// The page's entry point: the web backend, the packed device folder as the
+// device's root, then the shell as on every host. The page loads the
+// program once; it never quits by itself.
+#include "platform/host_files.h"
+#include "platform/web.h"
+#include "shell/shell.h"
+#include "surface/surface.h"
+
+int main() {
+    platform = WebBackend();
+    SetDeviceRoot(kWebDeviceRoot);
+    InitScreenSurface(surface);
+    return ShellMain(1);
+}
