@@ -2,7 +2,7 @@
 
 #include "surface/surface.h"
 
-uint16_t hue_ramp[240];
+uint16_t hue_ramp[kHueCount];
 ColourRecord current_colour = {0, 0, 0, 255, 0};
 
 // h mod 240 folded into 0..239 (the remainder keeps the dividend's sign).
@@ -65,7 +65,7 @@ void HslToRgb(int32_t h, int32_t s, int32_t l, int32_t* red, int32_t* green, int
 }
 
 void BuildHueRamp(ScreenSurface& s) {
-    for (int h = 0; h < 240; ++h) {
+    for (int h = 0; h < kHueCount; ++h) {
         int32_t r, g, b;
         HslToRgb(h, 240, 120, &r, &g, &b);
         s.pen_colour = MakeColour(r, g, b, 255);

@@ -13,7 +13,8 @@ void HslToRgb(int32_t hue, int32_t saturation, int32_t lightness, int32_t* red, 
               int32_t* blue);
 
 // Program-wide colour state.
-extern uint16_t hue_ramp[240];
+constexpr int32_t kHueCount = 240;  // hues 0..239
+extern uint16_t hue_ramp[kHueCount];
 extern ColourRecord current_colour;
 
 // Fills the hue ramp. The pen's colour record is the scratch record, so the

@@ -1,10 +1,12 @@
 // The colour picker's faces, its redraw and the colour button.
 #include "screens/colour_picker.h"
 
+#include "raster/font.h"
 #include "raster/lines.h"
 #include "raster/panels.h"
+#include "screens/layout_tables.h"
+#include "screens/widget_ids.h"
 #include "surface/pen.h"
-#include "raster/font.h"
 
 PickerState picker;
 
@@ -55,7 +57,9 @@ void ColourPickerRedraw() {
     surface.pen_colour.word = 0xFFFF;
     FillRect(surface, 60, 190, 180, 220);
     SetPenColour(surface, current_colour);
-    FillRect(surface, 181, 1, 198, 18);  // inside of the editor's colour button
+    const WidgetRecord& button = *FindWidget(drawing_editor_table, kEditorColourButton);
+    FillRect(surface, static_cast<int16_t>(button.x1 + 1), static_cast<int16_t>(button.y1 + 1),
+             static_cast<int16_t>(button.x2 - 1), static_cast<int16_t>(button.y2 - 1));
     FillRect(surface, 60, 190, 180, 220);
     OpaquePen();
 }
@@ -86,7 +90,9 @@ void SaturationLightnessFace(const WidgetRecord& w) {
 
 void HueBarFace(const WidgetRecord& w) {
     OpaquePen();
-    for (int32_t i = 0; i < 240; ++i) {
+    // One row per hue, as many as the grid has rows.
+    const int32_t rows = w.b < kHueCount ? static_cast<int32_t>(w.b) : kHueCount;
+    for (int32_t i = 0; i < rows; ++i) {
         surface.pen_colour.word = hue_ramp[i];
         DrawHSpan(surface, static_cast<int16_t>(w.x1 + 1), static_cast<int16_t>(w.y1 + i),
                   static_cast<int16_t>(w.x2 - 1));

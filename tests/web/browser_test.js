@@ -39,6 +39,7 @@ function parseScript(text) {
     const v = rest.map(Number);
     if (command === 'wait') steps.push({ kind: 'wait', ms: v[0] });
     else if (command === 'shot') steps.push({ kind: 'shot', file: rest[0] });
+    else if (command === 'expect') steps.push({ kind: 'expect', x: v[0], y: v[1], rgb: rest[2].toUpperCase() });
     else if (command === 'down' || command === 'move' || command === 'tap') {
       steps.push({ kind: command, x: v[0], y: v[1] });
       [lastX, lastY] = v;
@@ -156,7 +157,8 @@ async function openTestPage(browser, url, kind) {
 const kListingShots = new Set(['files-05-entered.png', '20-directory.png', '21-file-chosen.png']);
 
 // Replays the script's steps on the headless runner's timing; a shot
-// compares the canvas with the native shot in shotDir.
+// compares the canvas with the native shot in shotDir, an expect line one
+// pixel with its colour. Both count as shots.
 async function replay(page, steps, kind, shotDir) {
   const pen = stylus(page, kind);
   const failures = [];
@@ -174,6 +176,13 @@ async function replay(page, steps, kind, shotDir) {
       if (count > 0)
         failures.push(`${step.file}: ${count} pixels differ, first ${first}` +
                       await keepFailure(page, want, path.basename(step.file, '.png')));
+    } else if (step.kind === 'expect') {
+      ++shots;
+      const shown = await page.evaluate(({ x, y }) => {
+        const [r, g, b] = document.getElementById('screen').getContext('2d').getImageData(x, y, 1, 1).data;
+        return [r, g, b].map(c => c.toString(16).padStart(2, '0')).join('').toUpperCase();
+      }, step);
+      if (shown !== step.rgb) failures.push(`expected ${step.rgb} at (${step.x}, ${step.y}), the page shows ${shown}`);
     } else {
       const message = await feed(page, pen, step).then(() => '', error => error.message);
       if (message) return { shots, failures: failures.concat(message) };
