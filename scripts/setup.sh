@@ -2,7 +2,7 @@
 # Installs the Debian packages the build and the tests need, when they are missing.
 set -eu
 packages="cmake ninja-build g++ make pkg-config libsdl2-dev libpng-dev libgtest-dev libgmock-dev
-libbenchmark-dev libcairo2-dev valgrind xvfb xauth xdotool"
+libbenchmark-dev libcairo2-dev libagg-dev valgrind xvfb xauth xdotool"
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing="$missing $p"
