@@ -189,8 +189,8 @@ static void PrintSummary(const SummaryReporter& r) {
                     t, t / n, marginal);
     }
     std::printf("\nTarget                                                   ratio   verdict\n");
-    std::printf("cairo / editor redraw (scene 6 / scene 1), at least 3    %6.2f   %s\n",
-                cairo / editor, Verdict(cairo >= 3 * editor));
+    std::printf("cairo / editor redraw (scene 6 / scene 1), at least 5    %6.2f   %s\n",
+                cairo / editor, Verdict(cairo >= 5 * editor));
     const double agg = agg_lines < agg_stroke ? agg_lines : agg_stroke;
     std::printf("agg / editor redraw (the faster outlines), at least 2.5  %6.2f   %s\n",
                 agg / editor, Verdict(agg >= 2.5 * editor));
