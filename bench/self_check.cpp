@@ -144,14 +144,16 @@ std::string RunSelfCheck(CairoPeer& cairo, AggPeer& agg, Recording* recording,
     PeerPicture pictures[3] = {{"cairo", {}}, {"agg", {}}, {"agg_stroke", {}}};
     DrawWithCairo(cairo, *recording);
     for (int y = 0; y < kScreenHeight; ++y)
-        for (int x = 0; x < kScreenWidth; ++x) pictures[0].pixels.push_back(CairoPixel(cairo, x, y));
+        for (int x = 0; x < kScreenWidth; ++x)
+            pictures[0].pixels.push_back(CairoPixel(cairo, x, y));
     DrawWithAgg(agg, *recording, AggOutlines::kLineRenderer);
     pictures[1].pixels = agg.pixels;
     DrawWithAgg(agg, *recording, AggOutlines::kStroke);
     pictures[2].pixels = agg.pixels;
 
     EditorShapesOnly();
-    if (png_folder != nullptr && !WriteFramePng(surface.pixel_base, (folder + "/editor_scene.png").c_str()))
+    if (png_folder != nullptr &&
+        !WriteFramePng(surface.pixel_base, (folder + "/editor_scene.png").c_str()))
         return "cannot write the pictures to " + folder;
     std::printf("Editor scene: %zu edges and lines recorded for %zu shapes, the same as the "
                 "renderer's. Pixels of ours that no peer pixel within one pixel comes close to:",
