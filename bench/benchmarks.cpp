@@ -1,15 +1,15 @@
 // The program's speed figures: the editor's and the colour picker's full
 // redraws, a playback frame, the clear and presentation against the
 // memory-copy limit, the growth of the editor redraw with the shape count,
-// and cairo drawing the editor scene's exact geometry. The end of a run
-// prints each scene's time per frame and the ratios that matter.
+// and cairo and AGG drawing the editor scene's exact geometry. The end of a
+// run prints each scene's time per frame and the ratios that matter.
 //
 //   kalvenorix_bench [benchmark flags] [--short] [--png=DIR]
 //   kalvenorix_bench --frame=editor|playback|picker
 //
 // --short runs every benchmark for a moment only (for CI, which does not
-// judge timings); --png writes the editor scene as drawn by the program and
-// by cairo; --frame sets up one scene and draws a single frame inside
+// judge timings); --png writes the editor scene as drawn by the program, by
+// cairo and by AGG; --frame sets up one scene and draws a single frame inside
 // CountedFrame, for an instruction count (bench/callgrind.sh).
 #include <benchmark/benchmark.h>
 
@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "agg_peer.h"
 #include "cairo_peer.h"
 #include "edge_recorder.h"
 #include "platform/platform.h"
@@ -29,6 +30,7 @@
 #include "surface/surface.h"
 
 static CairoPeer peer;
+static AggPeer agg_peer;
 static Recording editor_recording;
 
 // ---------------------------------------------------------------------------
@@ -65,6 +67,21 @@ static void CairoPeerShapes(benchmark::State& state) {
     }
 }
 BENCHMARK(CairoPeerShapes)->Unit(benchmark::kMicrosecond);
+
+// AGG on the same recording, once per way of drawing its outlines; the
+// summary takes the faster as AGG's figure.
+static void AggPeerShapes(benchmark::State& state) {
+    const AggOutlines outlines = static_cast<AggOutlines>(state.range(0));
+    for (auto _ : state) {
+        DrawWithAgg(agg_peer, editor_recording, outlines);
+        benchmark::ClobberMemory();
+    }
+    state.SetLabel(outlines == AggOutlines::kLineRenderer ? "line renderer" : "conv_stroke");
+}
+BENCHMARK(AggPeerShapes)
+    ->Arg(static_cast<int>(AggOutlines::kLineRenderer))
+    ->Arg(static_cast<int>(AggOutlines::kStroke))
+    ->Unit(benchmark::kMicrosecond);
 
 static void PlaybackFrames(benchmark::State& state) {
     if (!LoadPlaybackScene()) {
@@ -144,8 +161,9 @@ static void PrintSummary(const SummaryReporter& r) {
     const double cairo = r.Micro("CairoPeerShapes"), playback = r.Micro("PlaybackFrames");
     const double picker = r.Micro("PickerRedraw"), clear = r.Micro("ClearPresent");
     const double limit = r.Micro("MemsetMemcpy"), empty = r.Micro("EditorRedraw/0");
+    const double agg_lines = r.Micro("AggPeerShapes/0"), agg_stroke = r.Micro("AggPeerShapes/1");
     if (editor < 0 || shapes < 0 || cairo < 0 || playback < 0 || picker < 0 || clear < 0 ||
-        limit < 0 || empty < 0) {
+        limit < 0 || empty < 0 || agg_lines < 0 || agg_stroke < 0) {
         std::printf("\nSummary skipped: not every scene ran (a filter, or an error above).\n");
         return;
     }
@@ -153,6 +171,8 @@ static void PrintSummary(const SummaryReporter& r) {
     std::printf("1 editor redraw, 512 shapes, widgets, present    %9.1f us\n", editor);
     std::printf("  the same, clear and shapes only                %9.1f us\n", shapes);
     std::printf("6 cairo, the same edges and lines                %9.1f us\n", cairo);
+    std::printf("  AGG, the same, outlines by its line renderer   %9.1f us\n", agg_lines);
+    std::printf("  AGG, the same, outlines by conv_stroke         %9.1f us\n", agg_stroke);
     std::printf("2 playback frame, 64 actors x 64 shapes          %9.1f us\n", playback);
     std::printf("3 colour picker redraw                           %9.1f us\n", picker);
     std::printf("4 clear + present                                %9.1f us\n", clear);
@@ -169,8 +189,11 @@ static void PrintSummary(const SummaryReporter& r) {
                     t, t / n, marginal);
     }
     std::printf("\nTarget                                                   ratio   verdict\n");
-    std::printf("cairo / editor redraw (scene 6 / scene 1), at least 3    %6.2f   %s\n",
-                cairo / editor, Verdict(cairo >= 3 * editor));
+    std::printf("cairo / editor redraw (scene 6 / scene 1), at least 5    %6.2f   %s\n",
+                cairo / editor, Verdict(cairo >= 5 * editor));
+    const double agg = agg_lines < agg_stroke ? agg_lines : agg_stroke;
+    std::printf("agg / editor redraw (the faster outlines), at least 2.5  %6.2f   %s\n",
+                agg / editor, Verdict(agg >= 2.5 * editor));
     std::printf("cairo / clear and shapes only (for reference)            %6.2f\n", cairo / shapes);
     std::printf("clear + present / memset + memcpy, at most 1.25          %6.2f   %s\n",
                 clear / limit, Verdict(clear <= 1.25 * limit));
@@ -251,9 +274,15 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cairo cannot make a 240 x 320 RGB565 image\n");
         return 1;
     }
-    const std::string problem = RunSelfCheck(peer, &editor_recording, png_folder);
+    if (!OpenAggPeer(agg_peer)) {
+        std::fprintf(stderr, "cannot allocate AGG's buffer and renderers\n");
+        CloseCairoPeer(peer);
+        return 1;
+    }
+    const std::string problem = RunSelfCheck(peer, agg_peer, &editor_recording, png_folder);
     if (!problem.empty()) {
         std::fprintf(stderr, "Self-check failed: %s\n", problem.c_str());
+        CloseAggPeer(agg_peer);
         CloseCairoPeer(peer);
         return 1;
     }
@@ -265,6 +294,7 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks(&reporter);
     PrintSummary(reporter);
     benchmark::Shutdown();
+    CloseAggPeer(agg_peer);
     CloseCairoPeer(peer);
     return 0;
 }

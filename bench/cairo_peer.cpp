@@ -65,7 +65,3 @@ uint16_t CairoPixel(CairoPeer& peer, int x, int y) {
     const int stride = cairo_image_surface_get_stride(peer.image);
     return reinterpret_cast<const uint16_t*>(data + y * stride)[x];
 }
-
-bool WriteCairoPng(CairoPeer& peer, const char* path) {
-    return cairo_surface_write_to_png(peer.image, path) == CAIRO_STATUS_SUCCESS;
-}

@@ -23,4 +23,3 @@ void DrawWithCairo(CairoPeer& peer, const Recording& recording);
 
 // The image's pixel at (x, y) as an RGB565 word.
 uint16_t CairoPixel(CairoPeer& peer, int x, int y);
-bool WriteCairoPng(CairoPeer& peer, const char* path);

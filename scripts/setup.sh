@@ -2,7 +2,7 @@
 # Installs the Debian packages the build and the tests need, when they are missing.
 set -eu
 packages="cmake ninja-build g++ make pkg-config libsdl2-dev libpng-dev libgtest-dev libgmock-dev
-libbenchmark-dev libcairo2-dev valgrind xvfb xauth xdotool"
+libbenchmark-dev libcairo2-dev libagg-dev valgrind xvfb xauth xdotool"
 # The web page and its browser tests.
 packages="$packages emscripten chromium"
 command -v node >/dev/null 2>&1 || packages="$packages nodejs npm"
