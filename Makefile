@@ -8,7 +8,7 @@ JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 SOAK_STEPS ?= 10000000
 FUZZ_SECONDS ?= 600
 
-.PHONY: all setup build build-sanitize run test test-release test-sanitize bench screenshots soak fuzz clean
+.PHONY: test-ratio all setup build build-sanitize run test test-release test-sanitize bench screenshots soak fuzz clean
 .PHONY: web serve
 
 all: build
@@ -46,6 +46,11 @@ test-sanitize: build-sanitize
 	  ctest --output-on-failure -j $(JOBS)
 
 test: test-release test-sanitize
+
+# Tests stay a third of the code: non-blank lines of tests/ against src/,
+# tools/ and web/ (bench/ and fuzz/ are reported apart).
+test-ratio:
+	@scripts/test_ratio.sh 35
 
 # Timings with their summary table, then the instruction count of one frame
 # of each budgeted scene (a missed budget does not fail the target).
