@@ -10,6 +10,7 @@
 
 #include "platform/desktop.h"
 #include "platform/headless.h"
+#include "host/keep.h"
 #include "platform/host_files.h"
 #include "screens/file_browser.h"
 #include "shell/shell.h"
@@ -23,6 +24,8 @@ enum OptionId : int {
     kOptionOut,
     kOptionRoot,
     kOptionScale,
+    kOptionWorkspace,
+    kOptionNoKeep,
     kOptionHelp,
     kOptionVersion,
 };
@@ -41,6 +44,10 @@ static const OptionSpec kOptionSpecs[] = {
                                         "(default: the device folder bundled with the program)"},
     {"scale",   kOptionScale,   "N",    "window size as a whole multiple of 240 x 320, 1 to 6\n"
                                         "(default: the largest that fits the screen)"},
+    {"workspace", kOptionWorkspace, "FILE", "keep the work in FILE between runs (the window's\n"
+                                            "default: kalvenorix/workspace.knw in the user's data\n"
+                                            "folder; a script keeps nothing without this option)"},
+    {"no-keep", kOptionNoKeep,  nullptr, "start fresh and keep nothing (the window)"},
     {"help",    kOptionHelp,    nullptr, "show this text"},
     {"version", kOptionVersion, nullptr, "show the version"},
 };
@@ -54,12 +61,12 @@ static void PrintUsage() {
         char left[32];
         std::snprintf(left, sizeof left, "--%s%s%s", spec.name, spec.value ? " " : "",
                       spec.value ? spec.value : "");
-        std::printf("  %-15s", left);
+        std::printf("  %-17s", left);
         for (const char* line = spec.help; line != nullptr;) {
             const char* end = std::strchr(line, '\n');
             std::printf("%.*s\n", end ? static_cast<int>(end - line) : static_cast<int>(std::strlen(line)), line);
             line = end ? end + 1 : nullptr;
-            if (line != nullptr) std::printf("  %-15s", "");
+            if (line != nullptr) std::printf("  %-17s", "");
         }
     }
     std::puts("\nScript commands, one per line ('#' starts a comment):\n"
@@ -83,6 +90,8 @@ struct Options {
     const char* script = nullptr;
     const char* out = nullptr;
     const char* root = nullptr;
+    const char* workspace = nullptr;
+    bool no_keep = false;
     int scale = kAutomaticDesktopScale;
 };
 
@@ -119,6 +128,12 @@ static int ParseOptions(int argc, char** argv, Options* options) {
         case kOptionRoot:
             options->root = value;
             break;
+        case kOptionWorkspace:
+            options->workspace = value;
+            break;
+        case kOptionNoKeep:
+            options->no_keep = true;
+            break;
         case kOptionScale: {
             const bool digit = value[0] != '\0' && value[1] == '\0';
             if (!digit || value[0] < '0' + kMinDesktopScale || value[0] > '0' + kMaxDesktopScale)
@@ -137,6 +152,8 @@ static int ParseOptions(int argc, char** argv, Options* options) {
         }
     }
     if (optind < argc) return UsageError("unexpected argument '%s'", argv[optind]);
+    if (options->no_keep && options->workspace != nullptr)
+        return UsageError("%s", "--no-keep and --workspace contradict each other");
     return kContinue;
 }
 
@@ -171,6 +188,18 @@ int main(int argc, char** argv) {
     } else {
         platform = DesktopBackend(options.scale);
     }
+
+    // The window keeps the work by default; a script only when asked to.
+    char workspace[PATH_MAX] = "";
+    if (options.workspace != nullptr) {
+        std::snprintf(workspace, sizeof workspace, "%s", options.workspace);
+    } else if (options.script == nullptr && !options.no_keep && !DefaultWorkspacePath(workspace, sizeof workspace)) {
+        std::fprintf(stderr, "kalvenorix: no data folder ($XDG_DATA_HOME or $HOME) to keep the work in; "
+                             "this run keeps nothing (--workspace FILE names one)\n");
+    }
+    KeepWorkIn(workspace[0] != '\0' ? workspace : nullptr);
+    if (options.script == nullptr && workspace[0] != '\0')
+        std::printf("Keeping the work in %s (--no-keep starts fresh and keeps nothing)\n", workspace);
 
     SetDeviceRoot(root);
     InitScreenSurface(surface);

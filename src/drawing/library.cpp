@@ -75,38 +75,49 @@ bool StoreDrawing(DrawingLibrary& lib, int16_t slot, const Drawing& d) {
         lib.used = lib.used + n - old_size;
     }
 
-    uint8_t* p = lib.slots[slot].data;
+    PackDrawing(d, lib.slots[slot].data);
+    lib.slots[slot].size = n;
+    return true;
+}
+
+uint32_t PackDrawing(const Drawing& d, uint8_t* p) {
     const uint32_t vertex_bytes = d.vertex_count * sizeof(Vertex);
     WriteU16(p, d.vertex_count);
     if (vertex_bytes != 0) std::memcpy(p + 2, d.vertices, vertex_bytes);
     WriteU16(p + 2 + vertex_bytes, d.shape_count);
     if (d.shape_count != 0)
         std::memcpy(p + 4 + vertex_bytes, d.shapes, d.shape_count * sizeof(ShapeRecord));
-    lib.slots[slot].size = n;
-    return true;
+    return PackedSize(d);
 }
 
-// A slot whose counts do not fit the drawing, or disagree with its size,
-// cannot come from StoreDrawing; it is fetched as an empty drawing rather
-// than copied past the end of either block.
-void FetchDrawing(const DrawingLibrary& lib, int16_t slot, Drawing& d) {
-    if (slot < 0 || slot >= kSlotCount) return;
+// Counts that do not fit the drawing, or disagree with the size, cannot come
+// from PackDrawing: nothing is copied past the end of either block.
+bool UnpackDrawing(const uint8_t* p, uint32_t size, Drawing& d) {
     d.vertex_count = 0;
     d.shape_count = 0;
-    const LibrarySlot& entry = lib.slots[slot];
-    if (slot >= lib.slot_count || entry.size < 4 || entry.data == nullptr) return;
-    const uint8_t* p = entry.data;
+    if (p == nullptr || size < 4) return false;
     const uint16_t vertex_count = ReadU16(p);
-    if (vertex_count > d.vertex_capacity || PackedSizeOf(vertex_count, 0) > entry.size) return;
+    if (vertex_count > d.vertex_capacity || PackedSizeOf(vertex_count, 0) > size) return false;
     const uint32_t vertex_bytes = vertex_count * sizeof(Vertex);
     const uint16_t shape_count = ReadU16(p + 2 + vertex_bytes);
-    if (shape_count > d.shape_capacity || PackedSizeOf(vertex_count, shape_count) != entry.size)
-        return;
+    if (shape_count > d.shape_capacity || PackedSizeOf(vertex_count, shape_count) != size)
+        return false;
     if (vertex_bytes != 0) std::memcpy(d.vertices, p + 2, vertex_bytes);
     if (shape_count != 0)
         std::memcpy(d.shapes, p + 4 + vertex_bytes, shape_count * sizeof(ShapeRecord));
     d.vertex_count = vertex_count;
     d.shape_count = shape_count;
+    return true;
+}
+
+// A slot that cannot be unpacked is fetched as an empty drawing.
+void FetchDrawing(const DrawingLibrary& lib, int16_t slot, Drawing& d) {
+    if (slot < 0 || slot >= kSlotCount) return;
+    d.vertex_count = 0;
+    d.shape_count = 0;
+    const LibrarySlot& entry = lib.slots[slot];
+    if (slot >= lib.slot_count) return;
+    UnpackDrawing(entry.data, entry.size, d);
 }
 
 // Slots start at even offsets of a 4-aligned arena, so the 2-aligned vertex

@@ -28,6 +28,11 @@ uint32_t PackedSize(const Drawing& d);
 // False (and the slot keeps its old contents) when the arena cannot hold the result.
 bool StoreDrawing(DrawingLibrary& lib, int16_t slot, const Drawing& d);
 void FetchDrawing(const DrawingLibrary& lib, int16_t slot, Drawing& d);
+// The packed form of a drawing at p (PackedSize(d) bytes); returns the size.
+uint32_t PackDrawing(const Drawing& d, uint8_t* p);
+// A packed drawing of size bytes into d; false (and d empty) when its counts
+// do not fit d's capacities or disagree with the size.
+bool UnpackDrawing(const uint8_t* p, uint32_t size, Drawing& d);
 DrawingView MakeDrawingView(const uint8_t* data);
 // Empty bounds (min_x > max_x) for a view without vertices.
 Bounds DrawingBounds(const DrawingView& view, const Transform& t);

@@ -10,8 +10,6 @@
 
 PickerState picker;
 
-// The square is 120 x 120 cells of two saturation or lightness steps each.
-constexpr int32_t kSquareCells = 120;
 
 // Puts the pen back to opaque with the opaque plot pair.
 static void OpaquePen() {

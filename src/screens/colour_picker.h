@@ -8,6 +8,9 @@
 #include "drawing/colour.h"
 #include "ui/widgets.h"
 
+// The square is 120 x 120 cells of two saturation or lightness steps each.
+constexpr int32_t kSquareCells = 120;
+
 struct PickerState {
     int32_t square_value;  // row x 120 + column: lightness / 2, saturation / 2
     int32_t hue_value;     // 0..239

@@ -56,16 +56,20 @@ static void TakeColour(const ColourRecord& colour) {
     ui.stroke_colour = colour;
 }
 
-void CommonRefresh() {
+void RefreshToolPicks() {
     ui.canvas_mode = CanvasModeOfTool();
+    if (editor.tool == kToolSelectShape) BuildShapePickList();
+    if (editor.tool == kToolEditVertices) BuildVertexPickList(editor.selected_shape);
+}
+
+void CommonRefresh() {
     // A selection past the end (another slot, a shape removed by a vertex
     // deletion) moves onto the last shape, which is where the overlays show it.
     // An empty drawing has no last shape: the selection stays, so that the
     // first shape drawn is the selected one, as at start-up.
     if (drawing.shape_count > 0 && editor.selected_shape >= drawing.shape_count)
         editor.selected_shape = drawing.shape_count - 1;
-    if (editor.tool == kToolSelectShape) BuildShapePickList();
-    if (editor.tool == kToolEditVertices) BuildVertexPickList(editor.selected_shape);
+    RefreshToolPicks();
 }
 
 // ---------------------------------------------------------------------------

@@ -76,6 +76,8 @@ void DrawingEditorRedraw();
 // Canvas mode of the tool, the selection kept on an existing shape, and the
 // tool's pick list rebuilt.
 void CommonRefresh();
+// The canvas mode of the tool and its pick list, the selection as it is.
+void RefreshToolPicks();
 
 // Marks a refused change: a red frame round the canvas for a moment.
 void ShowRefusalCue();

@@ -84,7 +84,16 @@ const ModeEntry* ModeEntryOf(int32_t mode) {
 // ---------------------------------------------------------------------------
 // Start-up and shutdown
 // ---------------------------------------------------------------------------
+static const MainLoopHooks* hooks = nullptr;
+
+void SetMainLoopHooks(const MainLoopHooks* table) { hooks = table; }
+
+static void CallHook(void (*hook)()) {
+    if (hook != nullptr) hook();
+}
+
 static void FreeProgramObjects() {
+    if (hooks != nullptr) CallHook(hooks->ending);
     if (ui.skin != nullptr) {
         FreeSkinPicture(ui.skin);  // the colour words, then the record
         ui.skin = nullptr;
@@ -129,7 +138,9 @@ void StopProgram() {
 // ---------------------------------------------------------------------------
 void RunMainLoop() {
     StartProgram();
-    const ModeEntry* screen = ModeEntryOf(kModeDrawing);
+    if (hooks != nullptr) CallHook(hooks->started);
+    const ModeEntry* screen = ModeEntryOf(controls.mode);
+    if (screen == nullptr) screen = ModeEntryOf(kModeDrawing);
     bool quit = false;
     while (!quit) {
         const uint16_t id = RunUiLoop(ui, main_table, screen->redraw);
@@ -148,6 +159,7 @@ void RunMainLoop() {
         // the slot it came from (the animation screen may have changed the
         // current slot meanwhile).
         StoreEditedDrawing();
+        if (!quit && hooks != nullptr) CallHook(hooks->mode_chosen);
     }
     StopProgram();
 }

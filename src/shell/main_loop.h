@@ -18,6 +18,19 @@ struct ModeEntry {
 // The screen of modes 0..3; null for any other mode (4 quits).
 const ModeEntry* ModeEntryOf(int32_t mode);
 
+// Host features beside the program (keeping the work between runs): called
+// once start-up has built the program's objects, before the first screen is
+// drawn (it may put other state in place, the mode included); after every
+// use of the mode selector, once the edited drawing has been stored; and
+// when the program ends, before its objects are freed (quitting through the
+// selector, or closing the window). Null hooks, or a null table, do nothing.
+struct MainLoopHooks {
+    void (*started)();
+    void (*mode_chosen)();
+    void (*ending)();
+};
+void SetMainLoopHooks(const MainLoopHooks* hooks);
+
 // Runs until the quit mode is chosen, then frees what start-up allocated.
 void RunMainLoop();
 // Copies the settings file's first line into the file browser's path.

@@ -1,0 +1,21 @@
+// Keeping the work between runs: the workspace file is loaded before the
+// first screen shows, and saved after every use of the mode selector and
+// when the program ends (quit, window closed, script over). A file that
+// fails a check is moved aside, never overwritten; a folder that cannot be
+// written gets one message and the next save tries again.
+#pragma once
+
+// Keeps the work in the file at host_path from now on (null keeps nothing)
+// and installs the main loop's hooks that load and save it.
+void KeepWorkIn(const char* host_path);
+
+// The file the work is kept in, or null.
+const char* KeptWorkspacePath();
+
+// The default file: workspace.knw in the user's data folder, under
+// kalvenorix/. False when no data folder is known.
+bool DefaultWorkspacePath(char* out, unsigned long capacity);
+
+// Saves now (the edited drawing is stored into its slot first, as the mode
+// selector does); false when the file could not be written.
+bool SaveWorkspaceNow();
