@@ -68,7 +68,7 @@ trap cleanup EXIT
 export DISPLAY=:$display
 for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
 
-KN_PRESENT_LOG=$log LD_PRELOAD=$out/present_log.so "$exe" --scale "$scale" &
+KN_PRESENT_LOG=$log LD_PRELOAD=$out/present_log.so "$exe" --no-keep --scale "$scale" &
 program_pid=$!
 window=$(xdotool search --sync --name '^KalveNorix$' | head -1)
 sleep 2
