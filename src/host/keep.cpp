@@ -95,7 +95,7 @@ bool SaveWorkspaceNow() {
 static void SaveAfterModeChange() { SaveWorkspaceNow(); }
 static void SaveAtEnd() { SaveWorkspaceNow(); }
 
-static const MainLoopHooks kKeepHooks = {LoadAtStart, SaveAfterModeChange, SaveAtEnd};
+static const MainLoopHooks kKeepHooks = {LoadAtStart, SaveAfterModeChange, SaveAtEnd, nullptr, nullptr};
 
 void KeepWorkIn(const char* host_path) {
     keep.keeping = host_path != nullptr && host_path[0] != '\0';

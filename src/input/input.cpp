@@ -3,8 +3,10 @@
 InputState input;
 
 static void (*close_hook)() = nullptr;
+static void (*key_hook)(uint32_t key, uint32_t modifiers) = nullptr;
 
 void SetCloseHook(void (*hook)()) { close_hook = hook; }
+void SetKeyHook(void (*hook)(uint32_t key, uint32_t modifiers)) { key_hook = hook; }
 
 void SetTaskbarVisible(int visible) { platform->set_taskbar_visible((visible & 0xFF) != 0); }
 
@@ -13,7 +15,7 @@ static void TakeStylusPosition(uint32_t long_param) {
     input.stylus_y = static_cast<uint16_t>(long_param >> 16);
 }
 
-uint32_t WindowProc(uint32_t message, uint32_t, uint32_t long_param) {
+uint32_t WindowProc(uint32_t message, uint32_t word_param, uint32_t long_param) {
     switch (message) {
     case kMessageDestroy:
         GXCloseInput();
@@ -43,7 +45,10 @@ uint32_t WindowProc(uint32_t message, uint32_t, uint32_t long_param) {
     case kMessageLeftButtonUp:
         input.stylus_down = 0;  // the position stays where the stylus left
         return 0;
-    default:  // keys, quit and anything else: nothing acts on them
+    case kMessageKeyDown:
+        if (key_hook != nullptr) key_hook(word_param, long_param);
+        return 0;
+    default:  // key releases, quit and anything else: nothing acts on them
         return 0;
     }
 }

@@ -28,5 +28,9 @@ void PumpMessages();
 // Without a hook the message is ignored.
 void SetCloseHook(void (*hook)());
 
+// What a key press does; set by the host's features (the described program
+// ignores keys). key and modifiers as in platform.h.
+void SetKeyHook(void (*hook)(uint32_t key, uint32_t modifiers));
+
 // The handheld shell's taskbar; a desktop host may ignore it.
 void SetTaskbarVisible(int visible);

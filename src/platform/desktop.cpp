@@ -96,6 +96,16 @@ static void LiftStylus() {
 static void ShowFrame(const uint16_t* pixels);
 static void ReadRefreshRate();
 
+// SDL's key codes are ASCII for letters, digits, space, escape, backspace
+// and delete, as ours are; F1 has a code of its own. Other keys: 0.
+static uint32_t KeyOf(SDL_Keycode sym) {
+    if (sym == SDLK_F1) return kKeyF1;
+    if ((sym >= 'a' && sym <= 'z') || (sym >= '0' && sym <= '9') || sym == SDLK_SPACE ||
+        sym == SDLK_ESCAPE || sym == SDLK_BACKSPACE || sym == SDLK_DELETE)
+        return static_cast<uint32_t>(sym);
+    return 0;
+}
+
 static void Translate(const SDL_Event& e) {
     switch (e.type) {
         case SDL_QUIT:
@@ -154,11 +164,15 @@ static void Translate(const SDL_Event& e) {
             SendStylus(kMessageLeftButtonUp, 0, FingerToScreen(e.tfinger.x, e.tfinger.y));
             break;
         case SDL_KEYDOWN:
-            Enqueue(kMessageKeyDown, static_cast<uint32_t>(e.key.keysym.sym), 0);
+        case SDL_KEYUP: {
+            const uint32_t key = KeyOf(e.key.keysym.sym);
+            if (key == 0) break;
+            uint32_t modifiers = 0;
+            if (e.key.keysym.mod & KMOD_SHIFT) modifiers |= kModifierShift;
+            if (e.key.keysym.mod & KMOD_CTRL) modifiers |= kModifierCtrl;
+            Enqueue(e.type == SDL_KEYDOWN ? kMessageKeyDown : kMessageKeyUp, key, modifiers);
             break;
-        case SDL_KEYUP:
-            Enqueue(kMessageKeyUp, static_cast<uint32_t>(e.key.keysym.sym), 0);
-            break;
+        }
         default:
             break;
     }

@@ -25,7 +25,7 @@ constexpr int kMaxDragSteps = 1000;
 constexpr int64_t kMaxWaitMs = 86400000;  // one day
 constexpr int kQueueCapacity = 8;         // a step queues at most two messages, plus the close
 
-enum StepKind : uint8_t { kStepInput, kStepWait, kStepShot, kStepExpect };
+enum StepKind : uint8_t { kStepInput, kStepWait, kStepShot, kStepExpect, kStepHost };
 
 // One unit of the script as the feeder runs it.
 struct Step {
@@ -36,6 +36,8 @@ struct Step {
     Message messages[2];
     uint64_t wait_ms;
     std::string text;  // shot: the file name
+    std::vector<std::string> words;  // a host command: its name and arguments
+    int host_command;                // its index in the registered commands
     int x, y;          // expect: the pixel
     uint32_t rgb;      // expect: its colour as a shot shows it
 };
@@ -302,6 +304,63 @@ static bool BuildExpect(Parser& p, const Tokens& t, std::vector<Step>& steps) {
     return true;
 }
 
+// A key and the modifiers before it, joined by '+': "ctrl+shift+z", "delete".
+static bool BuildKey(Parser& p, const Tokens& t, std::vector<Step>& steps) {
+    static const struct { const char* name; uint32_t key; } kNamedKeys[] = {
+        {"space", kKeySpace}, {"escape", kKeyEscape}, {"delete", kKeyDelete},
+        {"backspace", kKeyBackspace}, {"f1", kKeyF1},
+    };
+    uint32_t modifiers = 0;
+    std::string rest = t.word[1];
+    for (char& ch : rest) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    for (size_t plus; (plus = rest.find('+')) != std::string::npos && plus + 1 < rest.size();) {
+        const std::string modifier = rest.substr(0, plus);
+        if (modifier == "ctrl") modifiers |= kModifierCtrl;
+        else if (modifier == "shift") modifiers |= kModifierShift;
+        else return Fail(p, "key: the modifiers are ctrl and shift");
+        rest = rest.substr(plus + 1);
+    }
+    uint32_t key = 0;
+    if (rest.size() == 1 && std::isalnum(static_cast<unsigned char>(rest[0])))
+        key = static_cast<uint8_t>(rest[0]);
+    for (const auto& named : kNamedKeys)
+        if (rest == named.name) key = named.key;
+    if (key == 0) return Fail(p, "key: a letter, a digit, space, escape, delete, backspace or f1");
+    Step s = {};
+    s.kind = kStepInput;
+    s.message_count = 2;
+    s.line = p.line;
+    s.messages[0] = {kMessageKeyDown, key, modifiers};
+    s.messages[1] = {kMessageKeyUp, key, modifiers};
+    steps.push_back(s);
+    return true;
+}
+
+// The host's own commands, registered before the script is read.
+struct HostCommand {
+    char name[24];
+    int min_arguments;
+    int max_arguments;
+    char usage[64];
+    ScriptCommandFunction run;
+};
+constexpr int kHostCommandCapacity = 16;
+static HostCommand host_commands[kHostCommandCapacity];
+static int host_command_count = 0;
+
+bool RegisterScriptCommand(const char* name, int min_arguments, int max_arguments,
+                           const char* usage, ScriptCommandFunction run) {
+    if (host_command_count == kHostCommandCapacity || std::strlen(name) >= sizeof host_commands[0].name)
+        return false;
+    HostCommand& c = host_commands[host_command_count++];
+    std::snprintf(c.name, sizeof c.name, "%s", name);
+    std::snprintf(c.usage, sizeof c.usage, "%s", usage);
+    c.min_arguments = min_arguments;
+    c.max_arguments = max_arguments;
+    c.run = run;
+    return true;
+}
+
 struct CommandRule {
     const char* name;
     int min_arguments;
@@ -319,7 +378,26 @@ static const CommandRule kCommands[] = {
     {"wait",   1, 1, "wait MS",                  BuildWait},
     {"shot",   1, 1, "shot FILE",                BuildShot},
     {"expect", 3, 3, "expect X Y RRGGBB",        BuildExpect},
+    {"key",    1, 1, "key NAME",                 BuildKey},
 };
+
+static bool BuildHostStep(Parser& p, const Tokens& t, int command, std::vector<Step>& steps) {
+    const HostCommand& c = host_commands[command];
+    const int arguments = t.count - 1;
+    if (arguments < c.min_arguments || arguments > c.max_arguments || t.count > kMaxTokens) {
+        char message[160];
+        std::snprintf(message, sizeof message, "wrong number of arguments: %d given, the form is \"%s\"",
+                      arguments, c.usage);
+        return Fail(p, message);
+    }
+    Step s = {};
+    s.kind = kStepHost;
+    s.line = p.line;
+    s.host_command = command;
+    s.words.assign(t.word, t.word + t.count);
+    steps.push_back(s);
+    return true;
+}
 
 // Appends the steps of one command line; false with the error set.
 static bool ParseLine(Parser& p, const std::string& text, std::vector<Step>& steps) {
@@ -328,6 +406,12 @@ static bool ParseLine(Parser& p, const std::string& text, std::vector<Step>& ste
     const CommandRule* rule = nullptr;
     for (const CommandRule& r : kCommands)
         if (t.word[0] == r.name) rule = &r;
+    for (int k = 0; rule == nullptr && k < host_command_count; ++k) {
+        if (t.word[0] != host_commands[k].name) continue;
+        if (!BuildHostStep(p, t, k, steps)) return false;
+        steps.back().ends_command = 1;
+        return true;
+    }
     char message[160];
     if (rule == nullptr) {
         std::snprintf(message, sizeof message, "unknown command \"%.60s\"", t.word[0].c_str());
@@ -451,6 +535,20 @@ static void CheckPixel(const Step& step) {
     SetExitStatus(1);
 }
 
+// A host command that fails is reported with its line; the run goes on and
+// ends with status 1.
+static void RunHostCommand(const Step& step) {
+    const char* argv[kMaxTokens];
+    for (size_t i = 0; i < step.words.size(); ++i) argv[i] = step.words[i].c_str();
+    char message[256] = "";
+    if (host_commands[step.host_command].run(static_cast<int>(step.words.size()), argv, message,
+                                             sizeof message))
+        return;
+    std::fprintf(stderr, "%s:%d: %s\n", headless.script_name.c_str(), step.line, message);
+    ++headless.failed_checks;
+    SetExitStatus(1);
+}
+
 // ---------------------------------------------------------------------------
 // Feeding and the backend's entry points
 // ---------------------------------------------------------------------------
@@ -475,6 +573,9 @@ static void FeedScript() {
                 break;
             case kStepExpect:
                 CheckPixel(step);
+                break;
+            case kStepHost:
+                RunHostCommand(step);
                 break;
         }
         headless.commands_done += step.ends_command;

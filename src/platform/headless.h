@@ -19,6 +19,14 @@
 //                               it (r << 3, g << 2, b << 3); a mismatch is
 //                               reported, the run goes on and ends with
 //                               status 1
+//   key NAME                    a key press and release: a letter, a digit,
+//                               space, escape, delete, backspace or f1,
+//                               after modifiers ctrl+ and shift+
+//                               ("ctrl+shift+z"); one input step
+//
+// The host's features may add commands of their own (RegisterScriptCommand):
+// they run when due, between inputs, in script order; one that fails is
+// reported with its line, the run goes on and ends with status 1.
 //
 // The whole script is checked before anything runs; an error reads
 // "FILE:LINE: what is wrong".
@@ -50,6 +58,15 @@
 
 const PlatformBackend* HeadlessBackend();
 
+// A host command: argv[0] is its name. False, with a one-line message, when
+// it fails.
+using ScriptCommandFunction = bool (*)(int argc, const char* const* argv, char* message,
+                                       size_t capacity);
+// Adds a command to the script language before any script is read; at most
+// 16. False when there is no room.
+bool RegisterScriptCommand(const char* name, int min_arguments, int max_arguments,
+                           const char* usage, ScriptCommandFunction run);
+
 // Forgets the script, the queue, the frames and the trace; the clock starts
 // again at 1000000 and the shot folder becomes the current folder.
 void ResetHeadless();
@@ -69,7 +86,7 @@ uint32_t HeadlessFramesPresented();
 const uint16_t* HeadlessLastFrame();
 // True once every step has run and the close message has been queued.
 bool HeadlessScriptFinished();
-// expect lines whose pixel differed.
+// expect lines whose pixel differed, and host commands that failed.
 int HeadlessFailedChecks();
 // Command lines of the script that have not run to their end.
 int HeadlessLinesLeft();

@@ -40,6 +40,21 @@ enum : uint32_t {
     kMessageLeftButtonUp = 514,
 };
 
+// Keys of kMessageKeyDown and kMessageKeyUp: the key in word_param, the
+// modifiers held in long_param. Letters and digits are their lower-case ASCII
+// codes; the described program ignores keys, the host's features use them.
+enum : uint32_t {
+    kKeyBackspace = 8,
+    kKeyEscape = 27,
+    kKeySpace = 32,
+    kKeyDelete = 127,
+    kKeyF1 = 0x101,
+};
+enum : uint32_t {
+    kModifierShift = 1,
+    kModifierCtrl = 2,
+};
+
 struct Message {
     uint32_t message;
     uint32_t word_param;

@@ -144,8 +144,13 @@ void RunMainLoop() {
     bool quit = false;
     while (!quit) {
         const uint16_t id = RunUiLoop(ui, main_table, screen->redraw);
+        if (id == kHostCommand) {
+            if (hooks != nullptr) CallHook(hooks->host_command);
+            continue;
+        }
         if (id != kModeSelector) {
             RunCommand(screen->commands, id);
+            if (hooks != nullptr) CallHook(hooks->command_done);
             continue;
         }
         // The UI loop has stored the chosen value in the mode already.

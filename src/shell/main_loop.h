@@ -28,6 +28,11 @@ struct MainLoopHooks {
     void (*started)();
     void (*mode_chosen)();
     void (*ending)();
+    // After every command a screen completed, and when the UI loop returned
+    // kHostCommand (a host feature's request, RequestLoopEnd) instead of a
+    // widget: the host acts then, between two UI passes.
+    void (*command_done)();
+    void (*host_command)();
 };
 void SetMainLoopHooks(const MainLoopHooks* hooks);
 

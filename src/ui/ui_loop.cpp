@@ -232,10 +232,35 @@ static bool Release(UiState& state, WidgetRecord* table, RedrawCallback redraw, 
     return done;
 }
 
+void RequestLoopEnd(uint16_t id, uint8_t depth) {
+    ui.end_id = id;
+    ui.end_depth = depth;
+}
+
+// A waiting request this loop may honour now: no press or stroke under way
+// (pen_was_down stays set from a pen-down until its release is handled).
+static bool TakeEndRequest(UiState& state, bool pen_was_down, uint16_t* result) {
+    if (state.end_id == 0 || (state.end_depth != 0 && state.end_depth != state.depth)) return false;
+    if (pen_was_down || state.stroke_active || input.stylus_down) return false;
+    *result = state.end_id;
+    state.end_id = 0;
+    return true;
+}
+
+// The loop proper; RunUiLoop counts the depth around it.
+static uint16_t RunLoop(UiState& state, WidgetRecord* table, RedrawCallback redraw);
+
 uint16_t RunUiLoop(UiState& state, WidgetRecord* table, RedrawCallback redraw) {
     state.redraw = redraw;
     state.current_table = table;
     if (table == nullptr) return kNoTable;
+    ++state.depth;
+    const uint16_t result = RunLoop(state, table, redraw);
+    --state.depth;
+    return result;
+}
+
+static uint16_t RunLoop(UiState& state, WidgetRecord* table, RedrawCallback redraw) {
     ClearPressedFlags(state, table);
     bool pen_was_down = false;
     bool done = false;
@@ -263,5 +288,6 @@ uint16_t RunUiLoop(UiState& state, WidgetRecord* table, RedrawCallback redraw) {
             RedrawUi(state);
         }
         if (done) return result;
+        if (TakeEndRequest(state, pen_was_down, &result)) return result;
     }
 }

@@ -18,6 +18,7 @@ constexpr uint16_t kStrokeFinished = 253;
 constexpr uint16_t kNoTable = 65535;
 constexpr uint16_t kPickerExit = 9999;  // full-screen exits of pickers; popup strip
 constexpr uint16_t kPopupExit = 9998;   // a tap beside a chooser popup
+constexpr uint16_t kHostCommand = 9997; // a host feature ended the pass (RequestLoopEnd)
 
 using RedrawCallback = void (*)();
 
@@ -34,6 +35,10 @@ struct UiState {
     uint16_t start_x, start_y;     // press point of the last pen-down
     uint16_t current_x, current_y; // last stylus point seen while down
     RedrawCallback redraw;         // paints the background; may be null
+    // Host features beside the described loop:
+    uint8_t depth;                 // loops running, nested ones included
+    uint16_t end_id;               // a requested end (RequestLoopEnd); 0 none
+    uint8_t end_depth;             // the loop depth that honours it; 0 any
 };
 
 // The program-wide UI state.
@@ -44,7 +49,8 @@ extern uint8_t redraw_request;
 extern WidgetRecord chooser_popup_table[3];
 
 // Runs until a widget with a non-zero id is released on, or a canvas stroke
-// ends (253). 65535 when the table is null.
+// ends (253), or a host feature's request ends it. 65535 when the table is
+// null.
 uint16_t RunUiLoop(UiState& state, WidgetRecord* table, RedrawCallback redraw);
 // Redraws the screen, or the stroke preview over the snapshot, and presents it.
 void RedrawUi(UiState& state);
@@ -54,5 +60,13 @@ WidgetRecord* HitTestTable(UiState& state, int16_t x, int16_t y, WidgetRecord* t
 void UpdateWidgetValue(WidgetRecord& widget, int16_t x, int16_t y);
 // Opens a chooser's popup strip toward the middle of the screen and runs it.
 void OpenChooserPopup(WidgetRecord& widget);
+// The one way for a host feature (undo, keys) to act between UI passes and
+// never in the middle of a stroke or a drag: the loop at the given depth (1
+// the outermost, 0 whichever runs innermost) returns id at the end of a pass
+// in which no widget is pressed, no stroke is under way and the stylus is
+// up, as if a widget with that id had been released. A later request
+// replaces a waiting one.
+void RequestLoopEnd(uint16_t id, uint8_t depth);
+
 // pressed := 0 for every record of the table and of all its pages.
 void ClearPressedFlags(UiState& state, WidgetRecord* table);
