@@ -10,7 +10,9 @@
 
 #include "platform/desktop.h"
 #include "platform/headless.h"
+#include "host/host.h"
 #include "host/keep.h"
+#include "host/keys.h"
 #include "platform/host_files.h"
 #include "screens/file_browser.h"
 #include "shell/shell.h"
@@ -69,9 +71,11 @@ static void PrintUsage() {
             if (line != nullptr) std::printf("  %-17s", "");
         }
     }
+    std::puts("\nKeys in the window:");
+    PrintKeyList(stdout);
     std::puts("\nScript commands, one per line ('#' starts a comment):\n"
               "  down X Y | move X Y | up | tap X Y | drag X1 Y1 X2 Y2 [STEPS] | wait MS | shot FILE\n"
-              "  expect X Y RRGGBB");
+              "  expect X Y RRGGBB | key NAME (a key press: ctrl+z, delete, space, 1 ...)");
 }
 
 static int UsageError(const char* format, const char* value) {
@@ -197,7 +201,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "kalvenorix: no data folder ($XDG_DATA_HOME or $HOME) to keep the work in; "
                              "this run keeps nothing (--workspace FILE names one)\n");
     }
-    KeepWorkIn(workspace[0] != '\0' ? workspace : nullptr);
+    InstallHostFeatures(workspace[0] != '\0' ? workspace : nullptr);
     if (options.script == nullptr && workspace[0] != '\0')
         std::printf("Keeping the work in %s (--no-keep starts fresh and keeps nothing)\n", workspace);
 

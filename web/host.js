@@ -106,6 +106,27 @@ var knHost = (function () {
   canvas.addEventListener('touchstart', function (e) { e.preventDefault(); }, { passive: false });
   canvas.addEventListener('touchmove', function (e) { e.preventDefault(); }, { passive: false });
 
+  // ---- Keys -------------------------------------------------------------------
+  // Letters and digits as their lower-case codes, and the few named keys the
+  // program knows (platform.h); Ctrl, or Cmd on a Mac, and Shift as modifiers.
+  const kKeyDown = 256, kKeyUp = 257;
+  const kNamedKeys = { ' ': 32, Escape: 27, Delete: 127, Backspace: 8, F1: 0x101 };
+  function keyCode(e) {
+    if (e.key in kNamedKeys) return kNamedKeys[e.key];
+    const k = e.key.length === 1 ? e.key.toLowerCase() : '';
+    return /^[a-z0-9]$/.test(k) ? k.charCodeAt(0) : 0;
+  }
+  function sendKey(message, e) {
+    const key = keyCode(e);
+    if (key === 0) return;
+    e.preventDefault();
+    _WebKey(message, key, (e.shiftKey ? 1 : 0) | (e.ctrlKey || e.metaKey ? 2 : 0));
+    ++host.messagesSent;
+    if (!host.testMode) resume();
+  }
+  addEventListener('keydown', function (e) { sendKey(kKeyDown, e); });
+  addEventListener('keyup', function (e) { sendKey(kKeyUp, e); });
+
   addEventListener('blur', lift);
   document.addEventListener('visibilitychange', function () {
     if (document.visibilityState === 'hidden') lift();

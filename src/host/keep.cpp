@@ -11,7 +11,6 @@
 #include "platform/safe_files.h"
 #include "screens/drawing_editor.h"
 #include "screens/screen_state.h"
-#include "shell/main_loop.h"
 
 struct KeepState {
     bool keeping;
@@ -48,7 +47,8 @@ static void Refuse(const char* why) {
     }
 }
 
-static void LoadAtStart() {
+void LoadKeptWork() {
+    if (!keep.keeping) return;
     keep.last_screen = controls.mode;
     RemoveStaleTemporaries(keep.path);
     size_t size = 0;
@@ -92,14 +92,8 @@ bool SaveWorkspaceNow() {
     return ok;
 }
 
-static void SaveAfterModeChange() { SaveWorkspaceNow(); }
-static void SaveAtEnd() { SaveWorkspaceNow(); }
-
-static const MainLoopHooks kKeepHooks = {LoadAtStart, SaveAfterModeChange, SaveAtEnd, nullptr, nullptr};
-
 void KeepWorkIn(const char* host_path) {
     keep.keeping = host_path != nullptr && host_path[0] != '\0';
     keep.failing = false;
     if (keep.keeping) std::snprintf(keep.path, sizeof keep.path, "%s", host_path);
-    SetMainLoopHooks(keep.keeping ? &kKeepHooks : nullptr);
 }

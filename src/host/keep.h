@@ -5,9 +5,12 @@
 // written gets one message and the next save tries again.
 #pragma once
 
-// Keeps the work in the file at host_path from now on (null keeps nothing)
-// and installs the main loop's hooks that load and save it.
+// Keeps the work in the file at host_path from now on; null keeps nothing.
 void KeepWorkIn(const char* host_path);
+
+// At start, before the first screen: the kept work put in place, or a fresh
+// start when there is none or it is refused (and moved aside).
+void LoadKeptWork();
 
 // The file the work is kept in, or null.
 const char* KeptWorkspacePath();
@@ -17,5 +20,6 @@ const char* KeptWorkspacePath();
 bool DefaultWorkspacePath(char* out, unsigned long capacity);
 
 // Saves now (the edited drawing is stored into its slot first, as the mode
-// selector does); false when the file could not be written.
+// selector does); false when the file could not be written, true when the
+// work is saved or nothing is kept.
 bool SaveWorkspaceNow();

@@ -344,7 +344,7 @@ constexpr int kSectionCount = sizeof kSections / sizeof kSections[0];
 
 // The canvas mode and the pick list of the screen the state opens on, as
 // entering it would build them, but with every value kept as it was.
-static void RestoreScreenDerivedState() {
+void RestoreScreenDerivedState() {
     if (controls.mode == kModeDrawing) {
         RefreshToolPicks();
         return;

@@ -22,3 +22,11 @@ size_t WriteWorkspace(uint8_t* out, size_t capacity, int32_t last_screen);
 // pick list and canvas mode follow the screen). Otherwise nothing changes
 // and *why names the first check that failed.
 bool ReadWorkspace(const uint8_t* data, size_t size, const char** why);
+
+// Where an image's model begins: the edited drawing, the library and the
+// stage follow the screen, editor and colour sections, whose sizes are fixed.
+constexpr size_t kWorkspaceModelOffset = 8 + (12 + 28) + (12 + 24) + (12 + 30);
+
+// The canvas mode and pick list of the current screen, from the state as it
+// is (ReadWorkspace calls it too).
+void RestoreScreenDerivedState();

@@ -68,11 +68,19 @@ extern "C" EMSCRIPTEN_KEEPALIVE void WebStylus(uint32_t message, int x, int y) {
     ++web.queue_count;
 }
 
+// The page's key handlers call this with a key message, our key code and the
+// modifiers held (platform.h).
+extern "C" EMSCRIPTEN_KEEPALIVE void WebKey(uint32_t message, uint32_t key, uint32_t modifiers) {
+    if (web.queue_count == kQueueCapacity) return;
+    web.queue[(web.queue_head + web.queue_count) % kQueueCapacity] = {message, key, modifiers};
+    ++web.queue_count;
+}
+
 // ---------------------------------------------------------------------------
 // The backend's entry points
 // ---------------------------------------------------------------------------
 
-static GXDisplayProperties WebDisplayProperties() { return {240, 320, 2, 480, 16, 0}; }
+static GXDisplayProperties WebDisplayProperties() { return kPortraitDisplay; }
 
 // Test mode: an empty peek below the limit costs 1 ms of virtual time; at
 // the limit the program stops until the test raises it.

@@ -232,19 +232,28 @@ static bool Release(UiState& state, WidgetRecord* table, RedrawCallback redraw, 
     return done;
 }
 
-void RequestLoopEnd(uint16_t id, uint8_t depth) {
-    ui.end_id = id;
-    ui.end_depth = depth;
+void RequestLoopEnd(uint16_t id, const WidgetRecord* table) {
+    UiState::EndRequest* requests = ui.end_requests;
+    UiState::EndRequest* slot = &requests[0];
+    if (requests[0].id != 0 && requests[0].table != table) {
+        slot = &requests[1];
+        if (requests[1].id != 0 && requests[1].table != table) requests[0] = requests[1];
+    }
+    *slot = UiState::EndRequest{id, table};
 }
 
 // A waiting request this loop may honour now: no press or stroke under way
 // (pen_was_down stays set from a pen-down until its release is handled).
 static bool TakeEndRequest(UiState& state, bool pen_was_down, uint16_t* result) {
-    if (state.end_id == 0 || (state.end_depth != 0 && state.end_depth != state.depth)) return false;
     if (pen_was_down || state.stroke_active || input.stylus_down) return false;
-    *result = state.end_id;
-    state.end_id = 0;
-    return true;
+    for (UiState::EndRequest& request : state.end_requests) {
+        if (request.id == 0 || (request.table != nullptr && request.table != state.current_table))
+            continue;
+        *result = request.id;
+        request.id = 0;
+        return true;
+    }
+    return false;
 }
 
 // The loop proper; RunUiLoop counts the depth around it.

@@ -36,9 +36,11 @@ struct UiState {
     uint16_t current_x, current_y; // last stylus point seen while down
     RedrawCallback redraw;         // paints the background; may be null
     // Host features beside the described loop:
-    uint8_t depth;                 // loops running, nested ones included
-    uint16_t end_id;               // a requested end (RequestLoopEnd); 0 none
-    uint8_t end_depth;             // the loop depth that honours it; 0 any
+    uint8_t depth;                 // loops running; 0 while a command runs
+    struct EndRequest {
+        uint16_t id;               // the id to return (RequestLoopEnd); 0 none
+        const WidgetRecord* table; // the table whose loop honours it; null any
+    } end_requests[2];
 };
 
 // The program-wide UI state.
@@ -61,12 +63,14 @@ void UpdateWidgetValue(WidgetRecord& widget, int16_t x, int16_t y);
 // Opens a chooser's popup strip toward the middle of the screen and runs it.
 void OpenChooserPopup(WidgetRecord& widget);
 // The one way for a host feature (undo, keys) to act between UI passes and
-// never in the middle of a stroke or a drag: the loop at the given depth (1
-// the outermost, 0 whichever runs innermost) returns id at the end of a pass
-// in which no widget is pressed, no stroke is under way and the stylus is
-// up, as if a widget with that id had been released. A later request
-// replaces a waiting one.
-void RequestLoopEnd(uint16_t id, uint8_t depth);
+// never in the middle of a stroke or a drag: the loop running the given
+// table (null: whichever loop runs innermost) returns id at the end of a
+// pass in which no widget is pressed, no stroke is under way and the stylus
+// is up, as if a widget with that id had been released. The request waits
+// while that table's loop is not the innermost one (a picker is open). Two
+// requests can wait at once; a later one for the same table replaces the
+// earlier, and when both places are taken the older request is dropped.
+void RequestLoopEnd(uint16_t id, const WidgetRecord* table);
 
 // pressed := 0 for every record of the table and of all its pages.
 void ClearPressedFlags(UiState& state, WidgetRecord* table);

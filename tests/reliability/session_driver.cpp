@@ -797,7 +797,7 @@ bool ParseSessionScript(const std::string& text, std::vector<SessionStep>* steps
             point(SessionStep::kUp, 0, 0);
         } else if (command == "wait" && n == 1) {
             steps->push_back(SessionStep{SessionStep::kWait, 0, 0, static_cast<int32_t>(v[0])});
-        } else if (command != "shot" && command != "expect") {  // checks, not input
+        } else if (command != "shot" && command != "expect" && command != "key") {  // not stylus input
             return bad();
         }
     }

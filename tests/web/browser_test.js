@@ -39,6 +39,7 @@ function parseScript(text) {
     const v = rest.map(Number);
     if (command === 'wait') steps.push({ kind: 'wait', ms: v[0] });
     else if (command === 'shot') steps.push({ kind: 'shot', file: rest[0] });
+    else if (command === 'key') steps.push({ kind: 'key', name: rest[0] });
     else if (command === 'expect') steps.push({ kind: 'expect', x: v[0], y: v[1], rgb: rest[2].toUpperCase() });
     else if (command === 'down' || command === 'move' || command === 'tap') {
       steps.push({ kind: command, x: v[0], y: v[1] });
@@ -93,6 +94,17 @@ async function feed(page, pen, step) {
   if (step.kind === 'down') await pen.down(step.x, step.y);
   if (step.kind === 'move') await pen.move(step.x, step.y);
   if (step.kind === 'up') await pen.up();
+  if (step.kind === 'key') {
+    // "ctrl+shift+z": the modifiers held around the key, as a person types it.
+    const parts = step.name.split('+');
+    const names = { ctrl: 'Control', shift: 'Shift' };
+    const keys = { space: 'Space', escape: 'Escape', delete: 'Delete', backspace: 'Backspace', f1: 'F1' };
+    const last = parts.pop();
+    for (const m of parts) await page.keyboard.down(names[m]);
+    await page.keyboard.press(keys[last] || (/[0-9]/.test(last) ? 'Digit' + last : 'Key' + last.toUpperCase()));
+    for (const m of parts.reverse()) await page.keyboard.up(names[m]);
+    count = 2;
+  }
   if (step.kind === 'tap') {
     await pen.down(step.x, step.y);
     await pen.up();

@@ -1,0 +1,32 @@
+#include "host/host.h"
+
+#include "host/keep.h"
+#include "host/keys.h"
+#include "host/undo.h"
+#include "input/input.h"
+#include "shell/main_loop.h"
+
+// The kept work is loaded before the first screen; undo starts from there.
+static void Started() {
+    LoadKeptWork();
+    InitUndo();
+    ResetUndoHistory();
+}
+
+static void ModeChosen() {
+    RecordChange();
+    SaveWorkspaceNow();
+}
+
+static void Ending() {
+    SaveWorkspaceNow();
+    FreeUndo();
+}
+
+static const MainLoopHooks kHostHooks = {Started, ModeChosen, Ending, RecordChange, RunKeyCommand};
+
+void InstallHostFeatures(const char* workspace) {
+    KeepWorkIn(workspace);
+    SetMainLoopHooks(&kHostHooks);
+    SetKeyHook(OnKey);
+}
