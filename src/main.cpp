@@ -45,7 +45,8 @@ static const OptionSpec kOptionSpecs[] = {
     {"root",    kOptionRoot,    "DIR",  "host folder that stands for the device's root \"\\\"\n"
                                         "(default: the device folder bundled with the program)"},
     {"scale",   kOptionScale,   "N",    "window size as a whole multiple of 240 x 320, 1 to 6\n"
-                                        "(default: the largest that fits the screen)"},
+                                        "(default: the largest that fits the screen; one that\n"
+                                        "does not fit is made smaller, unless written N!)"},
     {"workspace", kOptionWorkspace, "FILE", "keep the work in FILE between runs (the window's\n"
                                             "default: kalvenorix/workspace.knw in the user's data\n"
                                             "folder; a script keeps nothing without this option)"},
@@ -97,6 +98,7 @@ struct Options {
     const char* workspace = nullptr;
     bool no_keep = false;
     int scale = kAutomaticDesktopScale;
+    bool scale_forced = false;
 };
 
 constexpr int kContinue = -1;
@@ -139,10 +141,13 @@ static int ParseOptions(int argc, char** argv, Options* options) {
             options->no_keep = true;
             break;
         case kOptionScale: {
-            const bool digit = value[0] != '\0' && value[1] == '\0';
+            // "N" or "N!": a ! keeps the scale even when it does not fit the desktop.
+            const bool forced = value[0] != '\0' && value[1] == '!' && value[2] == '\0';
+            const bool digit = value[0] != '\0' && (value[1] == '\0' || forced);
             if (!digit || value[0] < '0' + kMinDesktopScale || value[0] > '0' + kMaxDesktopScale)
                 return UsageError("--scale takes a whole number from 1 to 6, not '%s'", value);
             options->scale = value[0] - '0';
+            options->scale_forced = forced;
             break;
         }
         case ':':
@@ -190,7 +195,18 @@ int main(int argc, char** argv) {
         if (options.out != nullptr) SetHeadlessShotFolder(options.out);
         platform = HeadlessBackend();
     } else {
-        platform = DesktopBackend(options.scale);
+        // Without a display SDL tries every driver it knows and may wait on
+        // one that shows nothing; say so at once instead.
+        const char* x11 = std::getenv("DISPLAY");
+        const char* wayland = std::getenv("WAYLAND_DISPLAY");
+        const char* driver = std::getenv("SDL_VIDEODRIVER");
+        if ((x11 == nullptr || x11[0] == '\0') && (wayland == nullptr || wayland[0] == '\0') &&
+            (driver == nullptr || driver[0] == '\0')) {
+            std::fprintf(stderr, "kalvenorix: no display found (DISPLAY and WAYLAND_DISPLAY are unset); "
+                                 "--script FILE runs without a window\n");
+            return 2;
+        }
+        platform = DesktopBackend(options.scale, options.scale_forced);
     }
 
     // The window keeps the work by default; a script only when asked to.
@@ -219,7 +235,7 @@ int main(int argc, char** argv) {
     } else if (DesktopError()[0] != '\0') {
         std::fprintf(stderr, "kalvenorix: cannot open a window (%s); --script FILE runs without one\n",
                      DesktopError());
-        return 1;
+        return 2;
     }
     return ExitStatus();
 }

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <thread>
 
@@ -17,6 +18,8 @@ using Clock = std::chrono::steady_clock;
 
 struct DesktopState {
     int requested_scale = kAutomaticDesktopScale;
+    bool scale_forced = false;  // "--scale N!": the scale even when it does not fit
+    uint32_t last_delivered = 0;  // the message the current pump handed over last
     int scale = 2;  // of the open window
     bool sdl_started = false;
     SDL_Window* window = nullptr;
@@ -62,6 +65,25 @@ int ChooseDesktopScale(int usable_width, int usable_height) {
                                         kScreenHeight * scale + kDecorationHeight > usable_height))
         --scale;
     return scale;
+}
+
+WindowPlacement PlaceWindow(int usable_x, int usable_y, int usable_width, int usable_height,
+                            int requested_scale, bool forced) {
+    WindowPlacement place = {};
+    const int fits = ChooseDesktopScale(usable_width, usable_height);
+    place.scale = requested_scale == kAutomaticDesktopScale ? fits : requested_scale;
+    if (place.scale > fits && !forced) {
+        place.scale = fits;
+        place.shrunk = true;
+    }
+    // Centred in the usable area, but never with the top-left corner (and
+    // the title bar above it) off the area.
+    const int width = kScreenWidth * place.scale, height = kScreenHeight * place.scale;
+    const int spare_x = usable_width - width - kDecorationWidth;
+    const int spare_y = usable_height - height - kDecorationHeight;
+    place.x = usable_x + kDecorationWidth / 2 + (spare_x > 0 ? spare_x / 2 : 0);
+    place.y = usable_y + kTitleBarHeight + (spare_y > 0 ? spare_y / 2 : 0);
+    return place;
 }
 
 int DesktopScale() { return desktop.window != nullptr ? desktop.scale : desktop.requested_scale; }
@@ -194,7 +216,19 @@ static void TakeQueuedEvents() {
 // program is timing something (it read the tick counter since the last peek),
 // so that its deadlines are met to the millisecond, else at most kIdleWaitMs.
 static int DesktopPeek() {
-    if (desktop.queue_count > 0) return 1;
+    // A pump hands over a pen-down on its own when moves follow it, and ends
+    // after a move when a pen-up follows, so that the pass after each pump
+    // sees the press point and the last point while the stylus is down.
+    if (desktop.queue_count > 0) {
+        const uint32_t next = desktop.queue[desktop.queue_head].message;
+        const uint32_t held = desktop.last_delivered;
+        desktop.last_delivered = 0;
+        if ((held == kMessageLeftButtonDown && next == kMessageMouseMove) ||
+            (held == kMessageMouseMove && next == kMessageLeftButtonUp))
+            return 0;
+        return 1;
+    }
+    desktop.last_delivered = 0;
     const uint32_t wait_ms = desktop.clock_read ? kTimedWaitMs : kIdleWaitMs;
     desktop.clock_read = false;
     if (!desktop.sdl_started) {
@@ -212,6 +246,7 @@ static int DesktopPeek() {
 static int DesktopGet(Message* out) {
     if (desktop.queue_count == 0) return 0;
     *out = desktop.queue[desktop.queue_head];
+    desktop.last_delivered = out->message;
     desktop.queue_head = (desktop.queue_head + 1) % kQueueCapacity;
     --desktop.queue_count;
     return 1;
@@ -303,21 +338,36 @@ static int DesktopCreateWindow(int) {
         return 0;
     }
     desktop.sdl_started = true;
-    desktop.scale = desktop.requested_scale;
-    if (desktop.scale == kAutomaticDesktopScale) {
-        // The usable area leaves out panels and docks; without it, the
-        // whole display; without that, a size every desktop has.
-        SDL_Rect usable;
-        SDL_DisplayMode mode;
-        if (SDL_GetDisplayUsableBounds(0, &usable) == 0)
-            desktop.scale = ChooseDesktopScale(usable.w, usable.h);
-        else if (SDL_GetCurrentDisplayMode(0, &mode) == 0)
-            desktop.scale = ChooseDesktopScale(mode.w, mode.h);
-        else
-            desktop.scale = 2;
+    // Without a display SDL may settle for a driver that shows nothing; a
+    // window nobody sees would run until it is killed. A driver the user
+    // names in SDL_VIDEODRIVER is taken as asked.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* asked = std::getenv("SDL_VIDEODRIVER");
+    if ((asked == nullptr || asked[0] == '\0') && driver != nullptr &&
+        (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0)) {
+        std::snprintf(desktop.error, sizeof desktop.error, "no display found");
+        DesktopDestroyWindow();
+        return 0;
     }
-    desktop.window = SDL_CreateWindow("KalveNorix", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                      kScreenWidth * desktop.scale, kScreenHeight * desktop.scale, 0);
+    // The usable area leaves out panels and docks; without it, the whole
+    // display; without that, a size every desktop has.
+    SDL_Rect usable = {0, 0, 0, 0};
+    SDL_DisplayMode mode;
+    if (SDL_GetDisplayUsableBounds(0, &usable) != 0) {
+        if (SDL_GetCurrentDisplayMode(0, &mode) == 0)
+            usable = {0, 0, mode.w, mode.h};
+        else
+            usable = {0, 0, 640, 800};
+    }
+    const WindowPlacement place = PlaceWindow(usable.x, usable.y, usable.w, usable.h,
+                                              desktop.requested_scale, desktop.scale_forced);
+    if (place.shrunk)
+        std::fprintf(stderr, "kalvenorix: --scale %d does not fit the desktop (%d x %d); using %d "
+                     "(--scale %d! insists)\n", desktop.requested_scale, usable.w, usable.h,
+                     place.scale, desktop.requested_scale);
+    desktop.scale = place.scale;
+    desktop.window = SDL_CreateWindow("KalveNorix", place.x, place.y, kScreenWidth * desktop.scale,
+                                      kScreenHeight * desktop.scale, 0);
     if (desktop.window == nullptr) return Failed();
     ReadRefreshRate();
     desktop.renderer = SDL_CreateRenderer(desktop.window, -1, 0);
@@ -352,7 +402,8 @@ static const PlatformBackend kDesktopBackend = {
     NothingWith,
 };
 
-const PlatformBackend* DesktopBackend(int scale) {
+const PlatformBackend* DesktopBackend(int scale, bool forced) {
+    desktop.scale_forced = forced;
     desktop.requested_scale =
         scale == kAutomaticDesktopScale ? scale : Clamp(scale, kMinDesktopScale, kMaxDesktopScale);
     return &kDesktopBackend;

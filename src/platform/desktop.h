@@ -9,7 +9,14 @@
 //   The mouse stays captured while the button is held, so a drag that leaves
 //   the window goes on along the screen's edge.
 // - The scale is the largest whole factor at which the window fits the
-//   desktop's usable area (without panels and docks), unless one is asked for.
+//   desktop's usable area (without panels and docks), unless one is asked
+//   for; one that does not fit is made smaller, with a one-line message,
+//   unless forced ("--scale 6!"). The window's top-left corner stays on the
+//   usable area.
+// - A pump hands a pen-down over on its own when moves follow it, and ends
+//   after a move when a pen-up follows: the UI loop sees the press point
+//   first and the last point while the stylus is down, however fast the
+//   stroke.
 // - Focus lost and gained become 8 and 7; closing the window becomes 16.
 // - Keys become 256 and 257 (the program ignores them).
 // - A peek that finds nothing to report waits for the next event, at most
@@ -47,6 +54,7 @@ constexpr uint32_t kTimedWaitMs = 1;
 // chosen automatically.
 constexpr int kDecorationWidth = 16;
 constexpr int kDecorationHeight = 48;
+constexpr int kTitleBarHeight = 32;  // the part of it above the window
 
 // The largest whole factor, 1 to 6, at which the 240 x 320 screen and its
 // window frame fit a desktop area of the given size; 1 when none does.
@@ -58,9 +66,22 @@ std::chrono::steady_clock::time_point FramePresentTime(std::chrono::steady_clock
                                                        std::chrono::steady_clock::time_point now,
                                                        std::chrono::steady_clock::duration interval);
 
+// Where the window goes on a desktop area: the scale asked for (0 the
+// largest that fits), made smaller when it does not fit unless forced
+// (shrunk tells), and the top-left corner of the window's content, centred
+// but always with the window's top and its title bar on the area.
+struct WindowPlacement {
+    int scale;
+    int x, y;
+    bool shrunk;
+};
+WindowPlacement PlaceWindow(int usable_x, int usable_y, int usable_width, int usable_height,
+                            int requested_scale, bool forced);
+
 // 0 (kAutomaticDesktopScale) chooses the scale when the window is created;
-// any other scale is clamped to 1..6.
-const PlatformBackend* DesktopBackend(int scale);
+// any other scale is clamped to 1..6. A scale that does not fit the desktop
+// is made smaller, with a message, unless forced.
+const PlatformBackend* DesktopBackend(int scale, bool forced = false);
 
 // The scale of the open window; before it opens, the one asked for (0 for
 // automatic).

@@ -27,7 +27,7 @@ struct WebState {
     Message queue[kQueueCapacity] = {};
     int queue_head = 0;
     int queue_count = 0;
-    bool hold_after_down = false;  // the last get delivered a pen-down
+    uint32_t last_delivered = 0;  // the message the current pump handed over last
 
     bool clock_read = false;  // the tick counter was read since the last peek
 
@@ -97,12 +97,18 @@ static int TestPeek() {
 }
 
 static int WebPeek() {
-    // Moves queued behind a pen-down wait for the next pump, so that the pass
-    // that sees the press sees the press point. A pen-up behind it may come
-    // along: the up leaves the stylus position where the press put it.
-    if (web.hold_after_down) {
-        web.hold_after_down = false;
-        if (web.queue_count > 0 && web.queue[web.queue_head].message == kMessageMouseMove) return 0;
+    // As on the desktop: moves queued behind a pen-down wait for the next
+    // pump, so that the pass that sees the press sees the press point, and a
+    // pen-up behind a move waits too, so that a pass sees the last point
+    // while the stylus is down. A pen-up right behind the press may come
+    // along (a tap): the up leaves the stylus where the press put it.
+    const uint32_t held = web.last_delivered;
+    web.last_delivered = 0;
+    if (web.queue_count > 0) {
+        const uint32_t next = web.queue[web.queue_head].message;
+        if ((held == kMessageLeftButtonDown && next == kMessageMouseMove) ||
+            (held == kMessageMouseMove && next == kMessageLeftButtonUp))
+            return 0;
     }
     if (web.test_mode) return TestPeek();
     if (web.queue_count > 0) return 1;
@@ -117,7 +123,7 @@ static int WebGet(Message* out) {
     *out = web.queue[web.queue_head];
     web.queue_head = (web.queue_head + 1) % kQueueCapacity;
     --web.queue_count;
-    web.hold_after_down = out->message == kMessageLeftButtonDown;
+    web.last_delivered = out->message;
     if (web.test_mode) ++web.test_clock_ms;
     return 1;
 }

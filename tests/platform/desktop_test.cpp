@@ -57,12 +57,18 @@ class Desktop : public testing::Test {
         SDL_PushEvent(&e);
     }
 
-    // The messages delivered until the queue is empty: stylus messages with
-    // their screen position ("down 50,101"), the others by name.
+    // The messages delivered until the queue is empty, pump after pump:
+    // stylus messages with their screen position ("down 50,101"), the others
+    // by name, and "|" where a pump ended with messages still queued.
     std::string Drain() {
         std::string out;
         Message m;
-        while (backend->peek_message() == 1) {
+        for (int empty = 0; empty < 2;) {
+            if (backend->peek_message() != 1) {
+                if (++empty == 1 && !out.empty()) out += " |";
+                continue;
+            }
+            empty = 0;
             backend->get_message(&m);
             static const std::map<uint32_t, std::string> names = {
                 {513, "down"}, {512, "move"}, {514, "up"}, {7, "set-focus"}, {8, "kill-focus"}, {256, "key-down"},
@@ -72,6 +78,7 @@ class Desktop : public testing::Test {
             if (m.message >= 512 && m.message <= 514)
                 out += " " + std::to_string(m.long_param & 0xFFFF) + "," + std::to_string(m.long_param >> 16);
         }
+        if (out.size() >= 2 && out.compare(out.size() - 2, 2, " |") == 0) out.resize(out.size() - 2);
         return out;
     }
 
@@ -92,7 +99,8 @@ TEST_F(Desktop, MouseIsTheStylusScaledAndClampedToTheScreenEdge) {
     PushMotion(100000, 7);
     PushButton(SDL_MOUSEBUTTONUP, 2000, -50);
     PushMotion(60, 60);
-    EXPECT_EQ(Drain(), "down 50,101 move 239,319 move 239,319 move 0,150 move 0,0 move 239,3 up 239,0");
+    // A pump ends after the press and after the last move: each shows to the UI loop.
+    EXPECT_EQ(Drain(), "down 50,101 | move 239,319 move 239,319 move 0,150 move 0,0 move 239,3 | up 239,0");
 }
 
 TEST_F(Desktop, FingerActsAsStylusAndItsMouseCopiesAreDropped) {
@@ -102,7 +110,7 @@ TEST_F(Desktop, FingerActsAsStylusAndItsMouseCopiesAreDropped) {
     PushFinger(SDL_FINGERMOTION, 7, 1.5f, 0.0f);
     PushFinger(SDL_FINGERUP, 8, 0.9f, 0.9f);
     PushFinger(SDL_FINGERUP, 7, 0.1f, 0.1f);
-    EXPECT_EQ(Drain(), "down 120,80 move 239,0 up 24,32");
+    EXPECT_EQ(Drain(), "down 120,80 | move 239,0 | up 24,32");
 }
 
 TEST_F(Desktop, WindowEventsBecomeMessagesAndLosingFocusLiftsTheStylus) {
@@ -119,7 +127,7 @@ TEST_F(Desktop, WindowEventsBecomeMessagesAndLosingFocusLiftsTheStylus) {
     PushWindowEvent(SDL_WINDOWEVENT_CLOSE);
     // SDL adds its own quit event after the last window's close request.
     const std::string got = Drain();
-    EXPECT_EQ(got.rfind("down 50,50 move 0,319 up 0,319 kill-focus set-focus kill-focus key-down close", 0), 0u)
+    EXPECT_EQ(got.rfind("down 50,50 | move 0,319 | up 0,319 kill-focus set-focus kill-focus key-down close", 0), 0u)
         << got;
 }
 
@@ -292,16 +300,35 @@ TEST(DesktopScale, WindowIsAWholeMultipleChosenOrAskedFor) {
     EXPECT_EQ(h, 320 * chosen);
     backend->destroy_window();
 
-    // An explicit scale wins even where the window does not fit.
-    backend = DesktopBackend(6);
-    ASSERT_EQ(backend->create_window(1), 1);
-    SDL_GetWindowSize(OpenWindow(), &w, &h);
-    EXPECT_EQ(DesktopScale(), 6);
-    EXPECT_EQ(w, 1440);
-    EXPECT_EQ(h, 1920);
-    backend->destroy_window();
+    // A scale that does not fit is made smaller, unless it insists ("6!").
+    for (const bool forced : {false, true}) {
+        backend = DesktopBackend(6, forced);
+        ASSERT_EQ(backend->create_window(1), 1);
+        SDL_GetWindowSize(OpenWindow(), &w, &h);
+        EXPECT_EQ(DesktopScale(), forced ? 6 : chosen);
+        EXPECT_EQ(w, 240 * DesktopScale());
+        backend->destroy_window();
+    }
     DesktopBackend(9);
     EXPECT_EQ(DesktopScale(), 6);
     DesktopBackend(-3);
     EXPECT_EQ(DesktopScale(), 1);
+}
+
+// The window's place on a desktop area: centred where it fits, its top-left
+// (and the title bar above it) on the area where it does not.
+TEST(DesktopScale, AWindowTooLargeKeepsItsTopOnTheDesktop) {
+    const struct { int x, y, w, h, asked; bool forced; int scale, left, top; bool shrunk; } kRows[] = {
+        {0, 0, 1920, 1080, 0, false, 3, 600, 68, false},     // the largest that fits, centred
+        {0, 0, 1920, 1080, 6, false, 3, 600, 68, true},      // too large: made smaller, said so
+        {100, 40, 800, 600, 6, true, 6, 108, 72, false},     // insisted: its top-left stays on the area
+        {100, 40, 800, 600, 1, false, 1, 380, 188, false},   // an area that does not start at 0
+    };
+    for (const auto& r : kRows) {
+        const WindowPlacement p = PlaceWindow(r.x, r.y, r.w, r.h, r.asked, r.forced);
+        EXPECT_EQ(p.scale, r.scale) << r.asked;
+        EXPECT_EQ(p.x, r.left) << r.asked;
+        EXPECT_EQ(p.y, r.top) << r.asked;
+        EXPECT_EQ(p.shrunk, r.shrunk) << r.asked;
+    }
 }
