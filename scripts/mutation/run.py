@@ -15,6 +15,7 @@ import fnmatch
 import hashlib
 import json
 import os
+import random
 import re
 import shutil
 import signal
@@ -583,6 +584,7 @@ def main():
     ap.add_argument("--build-jobs", type=int, default=1, help="ninja -j inside each copy")
     ap.add_argument("--only", action="append", default=[], help="ids or paths: prefix, substring of the path, or glob; comma-separated or repeated")
     ap.add_argument("--resume", metavar="RESULTS", help="skip the ids already done in this TSV and append to it")
+    ap.add_argument("--shuffle", type=int, metavar="SEED", help="run the mutants in a random order drawn from SEED, so that a run cut short is still a fair sample of the set")
     ap.add_argument("--rename", action="append", default=[], metavar="OLD=NEW", help="a path (or folder) renamed since the mutants were written")
     ap.add_argument("--timeout-factor", type=float, default=4.0, help="a test times out after this many times its unmutated duration")
     ap.add_argument("--min-timeout", type=float, default=10.0, help="but never sooner than this many seconds")
@@ -633,6 +635,8 @@ def main():
     if args.resume and os.path.exists(args.resume):
         done = {k: r for k, r in read_results(args.resume).items() if r["status"] in FINAL_STATUSES}
     todo = [m for m in mutants if m.id not in done]
+    if args.shuffle is not None:
+        random.Random(args.shuffle).shuffle(todo)
     workdir = args.workdir or os.path.join("/tmp", "kn-mutation",
                                            hashlib.sha1(tree.encode()).hexdigest()[:10])
     os.makedirs(os.path.dirname(os.path.abspath(out_path)), exist_ok=True)
