@@ -45,23 +45,25 @@ constexpr int kBubbleRadius = 14;  // picture pixels
 constexpr int kDotRadius = 3;      // on the control
 constexpr int kHaloWidth = 2;
 
-struct Rgb {
-    uint8_t r, g, b;
-};
-constexpr Rgb kMarginColour = {236, 238, 242};
-constexpr Rgb kFrameColour = {70, 74, 86};
-constexpr Rgb kCalloutColour = {196, 20, 100};
-constexpr Rgb kHaloColour = {255, 255, 255};
+// Colours as 0xRRGGBB.
+constexpr uint32_t kMarginColour = 0xECEEF2;
+constexpr uint32_t kFrameColour = 0x464A56;
+constexpr uint32_t kCalloutColour = 0xC41464;
+constexpr uint32_t kHaloColour = 0xFFFFFF;
 
 // The picture position of a screen point: the centre of its zoomed pixel.
 int PictureOf(int screen) { return (screen + kMargin) * kZoom + kZoom / 2; }
 
-void Pen(Rgb c) { SetPenColour(surface, MakeColour(c.r, c.g, c.b, 255)); }
+void Pen(uint32_t rgb) {
+    const int red = static_cast<int>(rgb >> 16), green = static_cast<int>(rgb >> 8 & 255);
+    SetPenColour(surface, MakeColour(red, green, static_cast<int>(rgb & 255), 255));
+}
 
 // A line of the given width in picture pixels, as parallel one-pixel lines.
 void WideLine(int x0, int y0, int x1, int y1, int width) {
     for (int dy = -width / 2; dy < width - width / 2; ++dy)
-        for (int dx = -width / 2; dx < width - width / 2; ++dx) DrawLine(surface, x0 + dx, y0 + dy, x1 + dx, y1 + dy);
+        for (int dx = -width / 2; dx < width - width / 2; ++dx)
+            DrawLine(surface, x0 + dx, y0 + dy, x1 + dx, y1 + dy);
 }
 
 // One callout in tile coordinates: its leader from the number to the
@@ -100,9 +102,9 @@ void DrawTile(const DecodedImage& shot, const GuidePage& page, int tile_x, int t
         }
     }
     Pen(kFrameColour);
-    FrameRect(surface, static_cast<int16_t>(kMargin * kZoom - 1 - tile_x), static_cast<int16_t>(kMargin * kZoom - 1 - tile_y),
-              static_cast<int16_t>((kMargin + kScreenWidth) * kZoom - tile_x),
-              static_cast<int16_t>((kMargin + kScreenHeight) * kZoom - tile_y));
+    const int left = kMargin * kZoom - 1 - tile_x, top = kMargin * kZoom - 1 - tile_y;
+    FrameRect(surface, static_cast<int16_t>(left), static_cast<int16_t>(top),
+              static_cast<int16_t>(left + kScreenWidth * kZoom + 1), static_cast<int16_t>(top + kScreenHeight * kZoom + 1));
     for (int i = 0; i < page.count; ++i) DrawCallout(page.callouts[i], i + 1, tile_x, tile_y);
 }
 
@@ -126,7 +128,8 @@ bool ReadShot(const std::string& path, DecodedImage* shot) {
     if (file == nullptr) return false;
     std::vector<uint8_t> bytes;
     uint8_t block[65536];
-    for (size_t n; (n = std::fread(block, 1, sizeof block, file)) > 0;) bytes.insert(bytes.end(), block, block + n);
+    for (size_t n; (n = std::fread(block, 1, sizeof block, file)) > 0;)
+        bytes.insert(bytes.end(), block, block + n);
     std::fclose(file);
     return DecodeImageMemory(bytes.data(), bytes.size(), shot);
 }

@@ -390,14 +390,10 @@ void IconAdd() {
 void IconRefreshFewer() {
     // A ring open at the upper right, whose arrowhead goes round clockwise;
     // square pixels read crisper than thin curves at this size.
+    static const int kRing[][4] = {{5, 2, 7, 3},  {3, 3, 4, 4},    {2, 5, 3, 9},  {3, 10, 4, 11},
+                                   {5, 11, 9, 12}, {10, 10, 11, 11}, {11, 6, 12, 9}};
     Pen(kBlue);
-    Fill(5, 2, 7, 3);
-    Fill(3, 3, 4, 4);
-    Fill(2, 5, 3, 9);
-    Fill(3, 10, 4, 11);
-    Fill(5, 11, 9, 12);
-    Fill(10, 10, 11, 11);
-    Fill(11, 6, 12, 9);
+    for (const auto& block : kRing) Fill(block[0], block[1], block[2], block[3]);
     Polygon<3>({{7, 0}, {11, 3}, {7, 6}});
     Tab(2, 14, 12, 18);
     Minus(7, 16, 3, kPaper);

@@ -191,7 +191,8 @@ static bool FindShownEntry(const char* host_folder, const char* shown, size_t sh
         if (length > NAME_MAX || std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
             continue;
         ShowHostName(entry->d_name, entry_shown);
-        if (std::strlen(entry_shown) != shown_length || std::memcmp(entry_shown, shown, shown_length) != 0) continue;
+        const bool same = std::strlen(entry_shown) == shown_length && std::memcmp(entry_shown, shown, shown_length) == 0;
+        if (!same) continue;
         if (found && std::strcmp(entry->d_name, host_name) >= 0) continue;
         std::memcpy(host_name, entry->d_name, length + 1);
         found = true;
@@ -536,9 +537,10 @@ FindHandle* FindFirstFile(const char* device_pattern, FindData* out) {
         return nullptr;
     }
     const char* names = handle->names;
-    std::sort(handle->entries, handle->entries + handle->count, [names](const FoundEntry& a, const FoundEntry& b) {
+    auto before = [names](const FoundEntry& a, const FoundEntry& b) {
         return ListsBefore(names + a.shown_at, names + a.host_at, names + b.shown_at, names + b.host_at);
-    });
+    };
+    std::sort(handle->entries, handle->entries + handle->count, before);
     NextEntry(handle, out);
     return handle;
 }
