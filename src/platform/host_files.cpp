@@ -498,7 +498,8 @@ static bool ReadFolder(FindHandle* handle, const char* host_folder) {
         char host_path[PATH_MAX];
         int written = std::snprintf(host_path, sizeof host_path, "%s/%s", host_folder, name);
         if (written < 0 || static_cast<size_t>(written) >= sizeof host_path) continue;
-        if (!(ok = AddEntry(handle, name, AttributesOf(host_path, name)))) break;
+        ok = AddEntry(handle, name, AttributesOf(host_path, name));
+        if (!ok) break;
     }
     closedir(directory);
     return ok;
