@@ -262,30 +262,180 @@ void FillSpanAA(ScreenSurface& s, int32_t row, int32_t xa_q8, int32_t xb_q8, int
 }
 
 // ---------------------------------------------------------------------------
+// The span with the pen built in
+// ---------------------------------------------------------------------------
+// FillSpanAA plots through the slots, a call per pixel. The fill draws the
+// same spans with a pen value instead (surface/pen.h): the same columns in
+// the same order with the same coverages, so the same words, with the
+// plots inline and the pen's colour prepared once per fill. The caller has
+// checked the row, and the ramp steps come from a table for the lengths a
+// surface row can have: 65280 / n and -65280 / n are the quotients of the
+// division (C++ truncates toward zero, so the negative step is the negated
+// quotient).
+
+constexpr int32_t kRampTableSize = 256;
+struct RampTable {
+    int32_t step_q8[kRampTableSize];  // 65280 / n; entry 0 unused
+    constexpr RampTable() : step_q8() {
+        for (int32_t n = 1; n < kRampTableSize; ++n) step_q8[n] = kFullRampQ8 / n;
+    }
+};
+constexpr RampTable kRamp;
+
+static inline int32_t RampStepQ8(int32_t columns) {
+    return static_cast<uint32_t>(columns) < kRampTableSize ? kRamp.step_q8[columns]
+                                                           : kFullRampQ8 / columns;
+}
+
+template <typename Pen>
+static inline void FillSpanWith(const Pen& pen, uint16_t* const row_start, const int32_t width,
+                                const int32_t step_px, int32_t xa_q8, int32_t xb_q8, int32_t xc_q8,
+                                int32_t xd_q8) {
+    if (xb_q8 > xc_q8) {
+        xb_q8 = xc_q8;
+        if (xa_q8 > xc_q8) xa_q8 = xc_q8;
+    }
+    if (xa_q8 < 0) xa_q8 = 0;
+    if (xb_q8 < 0) xb_q8 = 0;
+    const int32_t l0 = xa_q8 >> kQ8Shift;
+    if (xd_q8 < 0 || l0 >= width) return;
+    constexpr int32_t kFraction = kOneQ8 - 1;
+    int32_t l1 = xb_q8 >> kQ8Shift;
+    const int32_t r0 = xc_q8 >> kQ8Shift, r1 = xd_q8 >> kQ8Shift;
+    uint16_t* p = row_start + l0 * step_px;
+    int32_t last = l0;  // the rightmost column written so far
+
+    // Left boundary.
+    if (l0 == l1) {
+        const int32_t l = ((xa_q8 & kFraction) + (xb_q8 & kFraction)) >> 1;
+        if (l1 != r0) {
+            pen.Edge(p, kFullCoverage - l);
+        } else {
+            const int32_t r = ((xc_q8 & kFraction) + (xd_q8 & kFraction)) >> 1;
+            if (r0 == r1) {
+                pen.Edge(p, l > r ? l - r : r - l);
+                return;
+            }
+            pen.Edge(p, l > r ? l : r);
+        }
+    } else {
+        const int32_t step = RampStepQ8(l1 - l0);
+        if (l1 >= width) l1 = width - 1;
+        int32_t acc = 0;
+        for (int32_t col = l0;; ++col) {
+            pen.Edge(p, (acc >> kQ8Shift) & kFullCoverage);
+            if (col >= l1) break;
+            acc += step;
+            p += step_px;
+        }
+        if (l1 > last) last = l1;
+    }
+
+    // Interior, solid up to and including the right edge's start column.
+    const int32_t r0c = r0 < width - 1 ? r0 : width - 1;
+    if (r0c > last) {
+        pen.Run(row_start + (last + 1) * step_px, step_px, r0c - last);
+        last = r0c;
+    }
+
+    // Right boundary, from column r0 + 1.
+    const int32_t first = last > r0 ? last + 1 : r0 + 1;
+    if (r0 == r1) {
+        if (first == r0 + 1 && first < width)
+            pen.Edge(row_start + first * step_px, ((xc_q8 & kFraction) + (xd_q8 & kFraction)) >> 1);
+        return;
+    }
+    const int32_t end = r1 < width - 1 ? r1 : width - 1;
+    if (first > end) return;
+    const int32_t step = -RampStepQ8(r1 - r0);
+    int32_t acc = kFullRampQ8 + (first - (r0 + 1)) * step;
+    p = row_start + first * step_px;
+    for (int32_t col = first;; ++col) {
+        pen.Edge(p, (acc >> kQ8Shift) & kFullCoverage);
+        if (col == end) break;
+        acc += step;
+        p += step_px;
+    }
+}
+
+void FillSpanFast(ScreenSurface& s, int32_t row, int32_t xa_q8, int32_t xb_q8, int32_t xc_q8,
+                  int32_t xd_q8) {
+    if (static_cast<uint32_t>(row) >= static_cast<uint32_t>(s.clip_height)) return;
+    WithPenKind(s, [&](const auto& pen) {
+        FillSpanWith(pen, s.pixel_base + row * s.y_step, s.clip_width, s.x_step, xa_q8, xb_q8,
+                     xc_q8, xd_q8);
+    });
+}
+
+// ---------------------------------------------------------------------------
 // The fill
 // ---------------------------------------------------------------------------
 
-void FillEdges(ScreenSurface& s) {
+// The pen's spans: built in for the opaque and translucent pens, through
+// the slots (FillSpanAA) for any other.
+template <typename Pen>
+struct SpanDrawer {
+    const Pen& pen;
+    ScreenSurface& s;
+    void operator()(int32_t row, int32_t xa_q8, int32_t xb_q8, int32_t xc_q8, int32_t xd_q8) const {
+        FillSpanWith(pen, s.pixel_base + row * s.y_step, s.clip_width, s.x_step, xa_q8, xb_q8, xc_q8,
+                     xd_q8);
+    }
+};
+template <>
+struct SpanDrawer<SlotPenKind> {
+    const SlotPenKind& pen;
+    ScreenSurface& s;
+    void operator()(int32_t row, int32_t xa_q8, int32_t xb_q8, int32_t xc_q8, int32_t xd_q8) const {
+        FillSpanAA(s, row, xa_q8, xb_q8, xc_q8, xd_q8);
+    }
+};
+
+// Rows min_row .. max_row - 1 lie within the surface (see StoreEdge), so
+// the spans need no row check. Each row advances the active list and merges
+// the row's new edges (AdvanceActiveEdges, MergeNewEdges); most rows of
+// small shapes have exactly two active edges that both go on and no new
+// one, and for them the bubble pass is a single compare, done here.
+template <typename Pen>
+static void FillRows(ScreenSurface& s, const Pen& pen) {
     EdgeTable& t = s.edges;
-    if (t.max_row == -1) return;
+    const SpanDrawer<Pen> span{pen, s};
     const int32_t right_q8 = s.clip_width * kOneQ8;
     Edge* active = nullptr;
     for (int32_t y = t.min_row; y < t.max_row; ++y) {
-        active = AdvanceActiveEdges(active, y);
-        active = MergeNewEdges(active, t.buckets[y]);
+        Edge* const bucket = t.buckets[y];
+        Edge* const second = active != nullptr ? active->next_active : nullptr;
+        if (bucket == nullptr && second != nullptr && second->next_active == nullptr &&
+            active->y_end > y && second->y_end > y) {
+            active->x_q8 = Add32(active->x_q8, active->dx_q8);
+            second->x_q8 = Add32(second->x_q8, second->dx_q8);
+            if (second->x_q8 < active->x_q8) {
+                active->next_active = nullptr;
+                second->next_active = active;
+                active = second;
+            }
+        } else {
+            active = AdvanceActiveEdges(active, y);
+            active = MergeNewEdges(active, bucket);
+        }
         for (Edge* l = active; l != nullptr && l->next_active != nullptr;) {
             Edge* r = l->next_active;
             Edge* next_pair = r->next_active;
             if (r->x_q8 >= 0) {
                 if (l->x_q8 > right_q8) break;
                 int32_t l_next = Add32(l->x_q8, l->dx_q8), r_next = Add32(r->x_q8, r->dx_q8);
-                FillSpanAA(s, y, l->x_q8 < l_next ? l->x_q8 : l_next,
-                           l->x_q8 < l_next ? l_next : l->x_q8, r->x_q8 < r_next ? r->x_q8 : r_next,
-                           r->x_q8 < r_next ? r_next : r->x_q8);
+                span(y, l->x_q8 < l_next ? l->x_q8 : l_next, l->x_q8 < l_next ? l_next : l->x_q8,
+                     r->x_q8 < r_next ? r->x_q8 : r_next, r->x_q8 < r_next ? r_next : r->x_q8);
             }
             l = next_pair;
         }
     }
+}
+
+void FillEdges(ScreenSurface& s) {
+    EdgeTable& t = s.edges;
+    if (t.max_row == -1) return;
+    WithPenKind(s, [&s](const auto& pen) { FillRows(s, pen); });
     for (int32_t y = t.min_row; y <= t.max_row; ++y) t.buckets[y] = nullptr;
     t.max_row = -1;
     t.min_row = static_cast<int16_t>(RowLimit(s) + 1);

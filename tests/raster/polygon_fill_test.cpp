@@ -248,3 +248,45 @@ TEST(FillSpan, RampsRiseOverTheLeftEdgeAndFallAfterTheRight) {
               (PixelSet{{10, 5}}));
     EXPECT_EQ(PixelAt(10, 5), WhiteAfterCoverage(160));
 }
+
+// The fill's own spans (the pen built in) against FillSpanAA through the
+// slots, over random spans: ordered as the fill makes them or not, crossing,
+// off either side, ramps longer than a row, on random rows of random words,
+// with opaque, translucent and XOR pens.
+TEST(FillSpan, TheFillsOwnSpansEqualTheSlotSpans) {
+    std::mt19937 rng(5);
+    auto x_q8 = [&rng]() -> int32_t {
+        switch (rng() % 4) {
+            case 0: return static_cast<int32_t>(rng() % (300 * 256)) - 30 * 256;
+            case 1: return static_cast<int32_t>(rng() % (16 * 256)) - 8 * 256;
+            case 2: return static_cast<int32_t>(rng() % (236 * 256)) + 236 * 256;
+            default: return static_cast<int32_t>(rng() % (1 << 24)) - (1 << 23);
+        }
+    };
+    ResetTestSurface();
+    for (int i = 0; i < 20000; ++i) {
+        int32_t x[4] = {x_q8(), x_q8(), x_q8(), x_q8()};
+        if (i % 4 != 0) {
+            std::sort(x, x + 2);
+            std::sort(x + 2, x + 4);
+            if (rng() % 2) x[1] = x[0] + static_cast<int32_t>(rng() % 2048);
+            if (rng() % 2) x[3] = x[2] + static_cast<int32_t>(rng() % 2048);
+        }
+        const int32_t row = i % 9 == 0 ? static_cast<int32_t>(rng() % 400) - 40 : static_cast<int32_t>(rng() % 320);
+        const int alpha = rng() % 2 ? 255 : static_cast<int>(rng() % 255);
+        surface.pen_colour = MakeColour(static_cast<int>(rng() % 256), static_cast<int>(rng() % 256),
+                                        static_cast<int>(rng() % 256), alpha);
+        surface.pen_alpha = static_cast<uint8_t>(alpha);
+        SelectPenMode(surface, i % 7 == 0);
+        const int r = row >= 0 && row < 320 ? row : 0;
+        for (int col = 0; col < 240; ++col) surface.pixel_base[r * 240 + col] = static_cast<uint16_t>(rng());
+        const std::vector<uint16_t> before(surface.pixel_base + r * 240, surface.pixel_base + r * 240 + 240);
+        FillSpanAA(surface, row, x[0], x[1], x[2], x[3]);
+        const std::vector<uint16_t> expected(surface.pixel_base + r * 240, surface.pixel_base + r * 240 + 240);
+        std::copy(before.begin(), before.end(), surface.pixel_base + r * 240);
+        FillSpanFast(surface, row, x[0], x[1], x[2], x[3]);
+        ASSERT_EQ(std::vector<uint16_t>(surface.pixel_base + r * 240, surface.pixel_base + r * 240 + 240),
+                  expected)
+            << "span " << i << ": row " << row << ", " << x[0] << " " << x[1] << " " << x[2] << " " << x[3];
+    }
+}

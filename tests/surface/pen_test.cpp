@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <random>
+#include <vector>
+
 #include "support/test_surface.h"
 #include "surface/pen.h"
 
@@ -75,6 +78,53 @@ TEST(PenModes, SetPenColourTakesTheRecordAndItsAlpha) {
     EXPECT_EQ(surface.plain_plot, &PlotBlendAlpha);
     SetPenColour(surface, MakeColour(10, 20, 30, 255));
     EXPECT_EQ(surface.plain_plot, &PlotSet);
+}
+
+}  // namespace
+
+namespace {
+
+// The two-product blend against the slots' blend: every destination word at
+// every weight, with a source word that runs through all 65536 values as
+// the destination does (a different one for each weight).
+TEST(BlendRgb565, EqualsTheSlotsBlendForEveryWordAndWeight) {
+    ResetTestSurface();
+    int mismatches = 0;
+    for (uint32_t w = 0; w < 256; ++w)
+        for (uint32_t d = 0; d < 65536; ++d) {
+            const uint16_t src = static_cast<uint16_t>(d * 0x9E37u + w * 0x1F3u);
+            mismatches += BlendRgb565(d, SpreadRedBlue(src), src & 0x07E0u, w) !=
+                          BlendColourWords(surface, static_cast<uint16_t>(d), src, static_cast<int>(w));
+        }
+    EXPECT_EQ(mismatches, 0);
+}
+
+// Runs of every length up to 40 at every alignment, blended by the SSE2 form
+// (where built) and the portable one, against PlotBlendAlpha pixel by pixel;
+// the words around a run stay as they were.
+TEST(BlendRun, VectorAndPortableFormsBlendLikeThePlot) {
+    ResetTestSurface();
+    std::mt19937 rng(21);
+    for (int i = 0; i < 4000; ++i) {
+        const int32_t count = 1 + i % 40, start = (i / 40) % 8, step = i % 3 == 0 ? 3 : 1;
+        const uint16_t word = static_cast<uint16_t>(rng());
+        const int32_t alpha = i % 5 == 0 ? (i / 5) % 2 * 255 : static_cast<int32_t>(rng() % 256);
+        std::vector<uint16_t> expected(200);
+        for (uint16_t& v : expected) v = static_cast<uint16_t>(rng());
+        std::vector<uint16_t> portable = expected, vector = expected;
+        for (int32_t k = 0; k < count; ++k) {
+            uint16_t& v = expected[start + k * step];
+            v = BlendColourWords(surface, v, word, alpha);
+        }
+        const uint16_t* last = &portable[start + (count - 1) * step];
+        ASSERT_EQ(BlendRunPortable(&portable[start], step, count, word, alpha), last);
+        ASSERT_EQ(portable, expected) << "portable, run " << i;
+#if defined(__SSE2__)
+        if (step != 1) continue;
+        ASSERT_EQ(BlendRunSse2(&vector[start], count, word, alpha), &vector[start + count - 1]);
+        ASSERT_EQ(vector, expected) << "SSE2, run " << i;
+#endif
+    }
 }
 
 }  // namespace
