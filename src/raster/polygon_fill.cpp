@@ -288,9 +288,10 @@ static inline int32_t RampStepQ8(int32_t columns) {
 }
 
 template <typename Pen>
-static inline void FillSpanWith(const Pen& pen, uint16_t* const row_start, const int32_t width,
-                                const int32_t step_px, int32_t xa_q8, int32_t xb_q8, int32_t xc_q8,
-                                int32_t xd_q8) {
+[[gnu::always_inline]] static inline void FillSpanWith(const Pen& pen, uint16_t* const row_start,
+                                                const int32_t width, const int32_t step_px,
+                                                int32_t xa_q8, int32_t xb_q8, int32_t xc_q8,
+                                                int32_t xd_q8) {
     if (xb_q8 > xc_q8) {
         xb_q8 = xc_q8;
         if (xa_q8 > xc_q8) xa_q8 = xc_q8;

@@ -290,3 +290,28 @@ TEST(FillSpan, TheFillsOwnSpansEqualTheSlotSpans) {
             << "span " << i << ": row " << row << ", " << x[0] << " " << x[1] << " " << x[2] << " " << x[3];
     }
 }
+
+// Whole fills the same way: random polygons, some of them crossing
+// themselves or the surface's sides, with the pen built in and through the
+// slots.
+TEST(PolygonFill, BuiltInPensFillWhatTheSlotsFill) {
+    std::mt19937 rng(23);
+    for (int i = 0; i < 200; ++i) {
+        std::vector<Point> polygon(3 + rng() % 8);
+        const int32_t cx = static_cast<int32_t>(rng() % 300) - 30, cy = static_cast<int32_t>(rng() % 380) - 30;
+        const int32_t size = 1 + static_cast<int32_t>(rng() % (i % 4 == 0 ? 300 : 30));
+        for (Point& p : polygon)
+            p = {cx + static_cast<int32_t>(rng() % (2 * size)) - size, cy + static_cast<int32_t>(rng() % (2 * size)) - size};
+        const int alpha = i % 2 ? 255 : static_cast<int>(rng() % 255);
+        std::vector<uint16_t> pictures[2];
+        for (int through_slots = 0; through_slots < 2; ++through_slots) {
+            ResetTestSurface(0x5AC3);
+            SetPenColour(surface, MakeColour(200, 40, 90, alpha));
+            if (through_slots) ForwardPenSlots();
+            AddPolygon(polygon);
+            FillEdges(surface);
+            pictures[through_slots] = SurfaceSnapshot();
+        }
+        ASSERT_EQ(pictures[0], pictures[1]) << "polygon " << i;
+    }
+}

@@ -45,3 +45,18 @@ inline void UseXorPen() {
     surface.pen_alpha = 255;
     SelectPenMode(surface, 1);
 }
+
+// Puts each plot slot behind a forwarding function with the same effect:
+// the primitives then see slots they do not recognise and plot through
+// them, the general path that their built-in pens must match.
+inline void ForwardPenSlots() {
+    static PlainPlot plain;
+    static CoveragePlot coverage;
+    static RunPlot run;
+    plain = surface.plain_plot;
+    coverage = surface.coverage_plot;
+    run = surface.run_plot;
+    surface.plain_plot = [](ScreenSurface& s) { plain(s); };
+    surface.coverage_plot = [](ScreenSurface& s, int c) { coverage(s, c); };
+    surface.run_plot = [](ScreenSurface& s, uint16_t* p, int32_t step, int32_t count) { run(s, p, step, count); };
+}
