@@ -26,6 +26,26 @@ Edge* AllocEdge(ScreenSurface& s) {
 // Q8 arithmetic of a row walk. Edges are cut there (see AddEdge).
 constexpr int64_t kEdgeReach = 1 << 21;
 
+// Takes an edge from the pool into the bucket of its top row, which is kept
+// sorted by the x at the bottom of the first row; equal keys keep their
+// arrival order.
+static inline void InsertEdge(EdgeTable& t, int32_t top, int32_t y_end, int32_t x_q8,
+                              int32_t dx_q8) {
+    if (t.pool_next - t.pool >= kEdgePoolSize) return;
+    Edge* e = t.pool_next++;
+    e->y_end = static_cast<int16_t>(y_end);
+    e->x_q8 = x_q8;
+    e->dx_q8 = dx_q8;
+    e->next_active = nullptr;
+    if (top < t.min_row) t.min_row = static_cast<int16_t>(top);
+    if (y_end > t.max_row) t.max_row = static_cast<int16_t>(y_end);
+    const int32_t key = x_q8 + dx_q8;
+    Edge** link = &t.buckets[top];
+    while (*link != nullptr && (*link)->x_q8 + (*link)->dx_q8 <= key) link = &(*link)->next_in_bucket;
+    e->next_in_bucket = *link;
+    *link = e;
+}
+
 // Stores one downward edge whose ends both lie within kEdgeReach: every Q8
 // value it produces (x, x + dx, x after any number of rows it is active)
 // lies between xt * 256 and xb * 256, so 32 bits hold them all.
@@ -42,27 +62,7 @@ static void StoreEdge(ScreenSurface& s, int32_t xt, int64_t yt, int32_t xb, int6
         yt = 0;
     }
     if (yb > height) yb = height;
-
-    Edge* e = AllocEdge(s);
-    if (e == nullptr) return;
-    e->y_end = static_cast<int16_t>(yb);
-    e->x_q8 = x_q8;
-    e->dx_q8 = dx_q8;
-    e->next_in_bucket = nullptr;
-    e->next_active = nullptr;
-
-    EdgeTable& t = s.edges;
-    int16_t top = static_cast<int16_t>(yt);
-    if (top < t.min_row) t.min_row = top;
-    if (e->y_end > t.max_row) t.max_row = e->y_end;
-
-    // Keep the bucket sorted by the x at the bottom of the first row; equal
-    // keys keep their arrival order.
-    int32_t key = x_q8 + dx_q8;
-    Edge** link = &t.buckets[top];
-    while (*link != nullptr && (*link)->x_q8 + (*link)->dx_q8 <= key) link = &(*link)->next_in_bucket;
-    e->next_in_bucket = *link;
-    *link = e;
+    InsertEdge(s.edges, static_cast<int32_t>(yt), static_cast<int32_t>(yb), x_q8, dx_q8);
 }
 
 // The row where the segment crosses the vertical line x = bound, truncated
@@ -84,7 +84,7 @@ static int64_t ClampToReach(int64_t x) {
 // vertical edge on that line. Every row then crosses the same number of
 // edges on either side of any visible pixel, so the even-odd fill of the
 // surface is unchanged; edges within reach are stored exactly as given.
-void AddEdge(ScreenSurface& s, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+void AddEdgeWide(ScreenSurface& s, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
     if (y0 == y1) return;
     int64_t xt = x0, yt = y0, xb = x1, yb = y1;
     if (y1 < y0) {
@@ -110,6 +110,33 @@ void AddEdge(ScreenSurface& s, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
         piece_y = cross_y;
     }
     StoreEdge(s, static_cast<int32_t>(piece_x), piece_y, static_cast<int32_t>(ClampToReach(xb)), yb);
+}
+
+// Nearly every edge has both ends within reach and its rows within 2^29 of
+// the origin. Then x * 256 stays within 2^29, (xb - xt) * 256 within 2^30
+// and yb - yt below 2^30, so StoreEdge's arithmetic cannot leave 32 bits and
+// is done there: the same quotient (both divisions truncate toward zero),
+// the same record. Any other edge takes AddEdgeWide.
+void AddEdge(ScreenSurface& s, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+    constexpr uint32_t kReach = static_cast<uint32_t>(kEdgeReach), kRows = 1u << 29;
+    if (static_cast<uint32_t>(x0) + kReach > 2 * kReach || static_cast<uint32_t>(x1) + kReach > 2 * kReach ||
+        static_cast<uint32_t>(y0) + kRows >= 2 * kRows || static_cast<uint32_t>(y1) + kRows >= 2 * kRows)
+        return AddEdgeWide(s, x0, y0, x1, y1);
+    if (y0 == y1) return;
+    int32_t xt = x0, yt = y0, xb = x1, yb = y1;
+    if (y1 < y0) {
+        xt = x1; yt = y1; xb = x0; yb = y0;
+    }
+    const int32_t height = RowLimit(s);
+    if (yb < 0 || yt >= height) return;
+    int32_t x_q8 = xt * kOneQ8;
+    const int32_t dx_q8 = (xb - xt) * kOneQ8 / (yb - yt);
+    if (yt < 0) {
+        x_q8 = static_cast<int32_t>(x_q8 - static_cast<int64_t>(dx_q8) * yt);
+        yt = 0;
+    }
+    if (yb > height) yb = height;
+    InsertEdge(s.edges, yt, yb, x_q8, dx_q8);
 }
 
 // ---------------------------------------------------------------------------

@@ -5,6 +5,9 @@
 #include "surface/surface.h"
 
 void AddEdge(ScreenSurface& s, int32_t x0, int32_t y0, int32_t x1, int32_t y1);
+// The same for any ends, in 64-bit arithmetic; AddEdge hands it the edges
+// whose ends lie too far out for its 32-bit form (exposed for tests).
+void AddEdgeWide(ScreenSurface& s, int32_t x0, int32_t y0, int32_t x1, int32_t y1);
 Edge* AllocEdge(ScreenSurface& s);
 // Fills everything added since the last fill, then empties the table.
 void FillEdges(ScreenSurface& s);

@@ -184,6 +184,48 @@ TEST(PolygonFill, TableDropsEdgesPast512AndEveryFillEmptiesIt) {
 
 namespace {
 
+// The table's records bucket by bucket, in bucket order; the table is then
+// emptied by a fill.
+std::vector<std::array<int32_t, 4>> TakeTable() {
+    std::vector<std::array<int32_t, 4>> records;
+    for (int32_t row = 0; row < kEdgeBuckets; ++row)
+        for (const Edge* e = surface.edges.buckets[row]; e != nullptr; e = e->next_in_bucket)
+            records.push_back({row, e->y_end, e->x_q8, e->dx_q8});
+    FillEdges(surface);
+    return records;
+}
+
+}  // namespace
+
+// AddEdge's 32-bit form against the 64-bit one over random edges, many of
+// them at the edges of its range (x at +-2^21, rows at +-2^29) and beyond,
+// added in batches so that the bucket order is compared too.
+TEST(PolygonFill, EdgesStoredInThirtyTwoBitsMatchTheWideForm) {
+    std::mt19937 rng(31);
+    auto coordinate = [&rng](int32_t limit) -> int32_t {
+        const int32_t near = static_cast<int32_t>(rng() % 5) - 2;
+        switch (rng() % 5) {
+            case 0: return static_cast<int32_t>(rng() % 600) - 150;
+            case 1: return (rng() % 2 ? limit : -limit) + near;
+            case 2: return static_cast<int32_t>(rng());
+            default: return static_cast<int32_t>(rng() % static_cast<uint32_t>(limit)) * (rng() % 2 ? 1 : -1);
+        }
+    };
+    ResetTestSurface();
+    for (int batch = 0; batch < 400; ++batch) {
+        std::vector<EdgeArgs> edges(1 + rng() % 12);
+        for (EdgeArgs& e : edges)
+            e = {coordinate(1 << 21), coordinate(rng() % 2 ? 400 : 1 << 29), coordinate(1 << 21),
+                 coordinate(rng() % 2 ? 400 : 1 << 29)};
+        for (const EdgeArgs& e : edges) AddEdge(surface, e[0], e[1], e[2], e[3]);
+        const auto fast = TakeTable();
+        for (const EdgeArgs& e : edges) AddEdgeWide(surface, e[0], e[1], e[2], e[3]);
+        ASSERT_EQ(fast, TakeTable()) << "batch " << batch;
+    }
+}
+
+namespace {
+
 Edge MakeEdge(int32_t x, int32_t dx, int16_t y_end = 100) {
     Edge e{};
     e.y_end = y_end;
