@@ -1,5 +1,7 @@
 #include "raster/polygon_fill.h"
 
+#include <type_traits>
+
 #include "geometry/fixed.h"
 #include "surface/pen.h"
 
@@ -31,7 +33,7 @@ constexpr int64_t kEdgeReach = 1 << 21;
 // arrival order.
 static inline void InsertEdge(EdgeTable& t, int32_t top, int32_t y_end, int32_t x_q8,
                               int32_t dx_q8) {
-    if (t.pool_next - t.pool >= kEdgePoolSize) return;
+    if (t.pool_next == t.pool + kEdgePoolSize) return;
     Edge* e = t.pool_next++;
     e->y_end = static_cast<int16_t>(y_end);
     e->x_q8 = x_q8;
@@ -314,11 +316,16 @@ static inline int32_t RampStepQ8(int32_t columns) {
                                                            : kFullRampQ8 / columns;
 }
 
-template <typename Pen>
+// Step is int32_t, or UnitStep where the surface's rows run left to right
+// in memory (x step 1, the display's own layout), which saves the
+// multiplications of the addresses.
+using UnitStep = std::integral_constant<int32_t, 1>;
+
+template <typename Pen, typename Step>
 [[gnu::always_inline]] static inline void FillSpanWith(const Pen& pen, uint16_t* const row_start,
-                                                const int32_t width, const int32_t step_px,
-                                                int32_t xa_q8, int32_t xb_q8, int32_t xc_q8,
-                                                int32_t xd_q8) {
+                                                       const int32_t width, const Step step_px,
+                                                       int32_t xa_q8, int32_t xb_q8, int32_t xc_q8,
+                                                       int32_t xd_q8) {
     if (xb_q8 > xc_q8) {
         xb_q8 = xc_q8;
         if (xa_q8 > xc_q8) xa_q8 = xc_q8;
@@ -389,9 +396,12 @@ template <typename Pen>
 void FillSpanFast(ScreenSurface& s, int32_t row, int32_t xa_q8, int32_t xb_q8, int32_t xc_q8,
                   int32_t xd_q8) {
     if (static_cast<uint32_t>(row) >= static_cast<uint32_t>(s.clip_height)) return;
+    uint16_t* const row_start = s.pixel_base + row * s.y_step;
     WithPenKind(s, [&](const auto& pen) {
-        FillSpanWith(pen, s.pixel_base + row * s.y_step, s.clip_width, s.x_step, xa_q8, xb_q8,
-                     xc_q8, xd_q8);
+        if (s.x_step == 1)
+            FillSpanWith(pen, row_start, s.clip_width, UnitStep{}, xa_q8, xb_q8, xc_q8, xd_q8);
+        else
+            FillSpanWith(pen, row_start, s.clip_width, s.x_step, xa_q8, xb_q8, xc_q8, xd_q8);
     });
 }
 
@@ -401,19 +411,21 @@ void FillSpanFast(ScreenSurface& s, int32_t row, int32_t xa_q8, int32_t xb_q8, i
 
 // The pen's spans: built in for the opaque and translucent pens, through
 // the slots (FillSpanAA) for any other.
-template <typename Pen>
+template <typename Pen, typename Step>
 struct SpanDrawer {
     const Pen& pen;
     ScreenSurface& s;
+    Step step_px;
     void operator()(int32_t row, int32_t xa_q8, int32_t xb_q8, int32_t xc_q8, int32_t xd_q8) const {
-        FillSpanWith(pen, s.pixel_base + row * s.y_step, s.clip_width, s.x_step, xa_q8, xb_q8, xc_q8,
+        FillSpanWith(pen, s.pixel_base + row * s.y_step, s.clip_width, step_px, xa_q8, xb_q8, xc_q8,
                      xd_q8);
     }
 };
-template <>
-struct SpanDrawer<SlotPenKind> {
+template <typename Step>
+struct SpanDrawer<SlotPenKind, Step> {
     const SlotPenKind& pen;
     ScreenSurface& s;
+    Step step_px;
     void operator()(int32_t row, int32_t xa_q8, int32_t xb_q8, int32_t xc_q8, int32_t xd_q8) const {
         FillSpanAA(s, row, xa_q8, xb_q8, xc_q8, xd_q8);
     }
@@ -424,10 +436,10 @@ struct SpanDrawer<SlotPenKind> {
 // the row's new edges (AdvanceActiveEdges, MergeNewEdges); most rows of
 // small shapes have exactly two active edges that both go on and no new
 // one, and for them the bubble pass is a single compare, done here.
-template <typename Pen>
-static void FillRows(ScreenSurface& s, const Pen& pen) {
+template <typename Pen, typename Step>
+static void FillRows(ScreenSurface& s, const Pen& pen, Step step_px) {
     EdgeTable& t = s.edges;
-    const SpanDrawer<Pen> span{pen, s};
+    const SpanDrawer<Pen, Step> span{pen, s, step_px};
     const int32_t right_q8 = s.clip_width * kOneQ8;
     Edge* active = nullptr;
     for (int32_t y = t.min_row; y < t.max_row; ++y) {
@@ -444,7 +456,7 @@ static void FillRows(ScreenSurface& s, const Pen& pen) {
             }
         } else {
             active = AdvanceActiveEdges(active, y);
-            active = MergeNewEdges(active, bucket);
+            if (bucket != nullptr) active = MergeNewEdges(active, bucket);
         }
         for (Edge* l = active; l != nullptr && l->next_active != nullptr;) {
             Edge* r = l->next_active;
@@ -463,7 +475,10 @@ static void FillRows(ScreenSurface& s, const Pen& pen) {
 void FillEdges(ScreenSurface& s) {
     EdgeTable& t = s.edges;
     if (t.max_row == -1) return;
-    WithPenKind(s, [&s](const auto& pen) { FillRows(s, pen); });
+    WithPenKind(s, [&s](const auto& pen) {
+        if (s.x_step == 1) FillRows(s, pen, UnitStep{});
+        else FillRows(s, pen, s.x_step);
+    });
     for (int32_t y = t.min_row; y <= t.max_row; ++y) t.buckets[y] = nullptr;
     t.max_row = -1;
     t.min_row = static_cast<int16_t>(RowLimit(s) + 1);
