@@ -44,12 +44,7 @@ void PlotXor(ScreenSurface& s) { *s.current_pixel ^= s.pen_colour.word; }
 void PlotNothing(ScreenSurface&, int) {}
 
 void PlotSetRun(ScreenSurface& s, uint16_t* p, int32_t step, int32_t count) {
-    const uint16_t word = s.pen_colour.word;
-    for (;; p += step) {
-        *p = word;
-        if (--count == 0) break;
-    }
-    s.current_pixel = p;
+    s.current_pixel = SetRun(p, step, count, s.pen_colour.word);
 }
 
 // The masks and the weight are read once per run instead of once per pixel.

@@ -3,6 +3,7 @@
 // calls a slot; the mode is resolved when the pen is selected, never per pixel.
 #pragma once
 #include <cstdint>
+#include <cstring>
 
 #include "surface/surface.h"
 
@@ -75,6 +76,24 @@ uint16_t* BlendRunPortable(uint16_t* p, int32_t step, int32_t count, uint16_t wo
 uint16_t* BlendRunSse2(uint16_t* p, int32_t count, uint16_t word, int32_t alpha);
 #endif
 
+// count (at least 1) pixels from p, p advancing by step, set to word; returns
+// the last. Along a row of step 1, four pixels at a time with one 8-byte
+// store, the last four overlapping the ones before when count is not a
+// multiple of four (setting a pixel twice to the same word is harmless).
+inline uint16_t* SetRun(uint16_t* p, int32_t step, int32_t count, uint16_t word) {
+    if (step == 1 && count >= 4) {
+        const uint64_t four = word * 0x0001000100010001ull;
+        int32_t i = 0;
+        for (; i + 4 <= count; i += 4) std::memcpy(p + i, &four, 8);
+        if (i < count) std::memcpy(p + count - 4, &four, 8);
+        return p + count - 1;
+    }
+    for (;; p += step) {
+        *p = word;
+        if (--count == 0) return p;
+    }
+}
+
 // The opaque pen: set, and coverage blends that skip a coverage of 0.
 struct OpaquePenKind {
     uint16_t word;
@@ -86,12 +105,7 @@ struct OpaquePenKind {
         const uint32_t w = static_cast<uint32_t>(coverage) & 255;
         if (w != 0) *p = BlendRgb565(*p, src_rb, src_g, w);
     }
-    uint16_t* Run(uint16_t* p, int32_t step, int32_t count) const {
-        for (;; p += step) {
-            *p = word;
-            if (--count == 0) return p;
-        }
-    }
+    uint16_t* Run(uint16_t* p, int32_t step, int32_t count) const { return SetRun(p, step, count, word); }
 };
 
 // The translucent pen: alpha alone, and coverage averaged with alpha.
