@@ -409,44 +409,63 @@ void FillSpanFast(ScreenSurface& s, int32_t row, int32_t xa_q8, int32_t xb_q8, i
 // The fill
 // ---------------------------------------------------------------------------
 
-// The pen's spans: built in for the opaque and translucent pens, through
-// the slots (FillSpanAA) for any other.
-template <typename Pen, typename Step>
-struct SpanDrawer {
-    const Pen& pen;
-    ScreenSurface& s;
-    Step step_px;
-    void operator()(int32_t row, int32_t xa_q8, int32_t xb_q8, int32_t xc_q8, int32_t xd_q8) const {
-        FillSpanWith(pen, s.pixel_base + row * s.y_step, s.clip_width, step_px, xa_q8, xb_q8, xc_q8,
-                     xd_q8);
+// The pair loop of one row: the edges pair up left to right (even-odd); a
+// pair whose right edge lies left of the surface draws nothing, and once a
+// left edge lies right of it no later pair can draw. span(xa, xb, xc, xd)
+// draws a pair's span from the x ranges of its edges within the row.
+template <typename Span>
+[[gnu::always_inline]] static inline void FillPairs(const Edge* active, int32_t right_q8,
+                                                    const Span& span) {
+    for (const Edge* l = active; l != nullptr && l->next_active != nullptr;) {
+        const Edge* r = l->next_active;
+        const Edge* next_pair = r->next_active;
+        if (r->x_q8 >= 0) {
+            if (l->x_q8 > right_q8) break;
+            const int32_t l_next = Add32(l->x_q8, l->dx_q8), r_next = Add32(r->x_q8, r->dx_q8);
+            span(l->x_q8 < l_next ? l->x_q8 : l_next, l->x_q8 < l_next ? l_next : l->x_q8,
+                 r->x_q8 < r_next ? r->x_q8 : r_next, r->x_q8 < r_next ? r_next : r->x_q8);
+        }
+        l = next_pair;
     }
-};
-template <typename Step>
-struct SpanDrawer<SlotPenKind, Step> {
-    const SlotPenKind& pen;
-    ScreenSurface& s;
-    Step step_px;
-    void operator()(int32_t row, int32_t xa_q8, int32_t xb_q8, int32_t xc_q8, int32_t xd_q8) const {
-        FillSpanAA(s, row, xa_q8, xb_q8, xc_q8, xd_q8);
-    }
-};
+}
 
-// Rows min_row .. max_row - 1 lie within the surface (see StoreEdge), so
-// the spans need no row check. Each row advances the active list and merges
-// the row's new edges (AdvanceActiveEdges, MergeNewEdges); most rows of
-// small shapes have exactly two active edges that both go on and no new
-// one, and for them the bubble pass is a single compare, done here.
+// Through the slots (the XOR pen, or slots of a test's own): the rows in
+// their plain form, AdvanceActiveEdges and MergeNewEdges on every row and
+// FillSpanAA for every span. The fill with the pen built in must draw
+// exactly this.
+template <typename Step>
+static void FillRows(ScreenSurface& s, const SlotPenKind&, Step) {
+    EdgeTable& t = s.edges;
+    Edge* active = nullptr;
+    for (int32_t y = t.min_row; y < t.max_row; ++y) {
+        active = AdvanceActiveEdges(active, y);
+        active = MergeNewEdges(active, t.buckets[y]);
+        FillPairs(active, s.clip_width * kOneQ8, [&s, y](int32_t xa, int32_t xb, int32_t xc, int32_t xd) {
+            FillSpanAA(s, y, xa, xb, xc, xd);
+        });
+    }
+}
+
+// With the pen built in: spans by FillSpanWith, inline. Rows min_row ..
+// max_row - 1 lie within the surface (see StoreEdge), so they need no row
+// check. Most rows of small shapes have exactly two active edges, and two
+// cases of them are written out here with the result of the general steps:
+// both go on and none starts (the bubble pass is one compare), or one ends
+// and one starts (the merge of one edge beside the one left is one compare).
 template <typename Pen, typename Step>
 static void FillRows(ScreenSurface& s, const Pen& pen, Step step_px) {
     EdgeTable& t = s.edges;
-    const SpanDrawer<Pen, Step> span{pen, s, step_px};
-    const int32_t right_q8 = s.clip_width * kOneQ8;
+    const int32_t width = s.clip_width, right_q8 = width * kOneQ8, row_step_px = s.y_step;
+    uint16_t* const base = s.pixel_base;
+    int32_t row_offset = t.min_row * row_step_px;
     Edge* active = nullptr;
-    for (int32_t y = t.min_row; y < t.max_row; ++y) {
+    for (int32_t y = t.min_row; y < t.max_row; ++y, row_offset += row_step_px) {
+        uint16_t* const row_start = base + row_offset;
         Edge* const bucket = t.buckets[y];
         Edge* const second = active != nullptr ? active->next_active : nullptr;
-        if (bucket == nullptr && second != nullptr && second->next_active == nullptr &&
-            active->y_end > y && second->y_end > y) {
+        const bool pair = second != nullptr && second->next_active == nullptr;
+        const bool first_goes_on = pair && active->y_end > y, second_goes_on = pair && second->y_end > y;
+        if (first_goes_on && second_goes_on && bucket == nullptr) {
             active->x_q8 = Add32(active->x_q8, active->dx_q8);
             second->x_q8 = Add32(second->x_q8, second->dx_q8);
             if (second->x_q8 < active->x_q8) {
@@ -454,21 +473,22 @@ static void FillRows(ScreenSurface& s, const Pen& pen, Step step_px) {
                 second->next_active = active;
                 active = second;
             }
+        } else if (first_goes_on != second_goes_on && bucket != nullptr &&
+                   bucket->next_in_bucket == nullptr) {
+            Edge* keep = first_goes_on ? active : second;
+            keep->x_q8 = Add32(keep->x_q8, keep->dx_q8);
+            Edge* left = keep->x_q8 <= bucket->x_q8 ? keep : bucket;
+            Edge* right = left == keep ? bucket : keep;
+            left->next_active = right;
+            right->next_active = nullptr;
+            active = left;
         } else {
-            active = AdvanceActiveEdges(active, y);
+            if (active != nullptr) active = AdvanceActiveEdges(active, y);
             if (bucket != nullptr) active = MergeNewEdges(active, bucket);
         }
-        for (Edge* l = active; l != nullptr && l->next_active != nullptr;) {
-            Edge* r = l->next_active;
-            Edge* next_pair = r->next_active;
-            if (r->x_q8 >= 0) {
-                if (l->x_q8 > right_q8) break;
-                int32_t l_next = Add32(l->x_q8, l->dx_q8), r_next = Add32(r->x_q8, r->dx_q8);
-                span(y, l->x_q8 < l_next ? l->x_q8 : l_next, l->x_q8 < l_next ? l_next : l->x_q8,
-                     r->x_q8 < r_next ? r->x_q8 : r_next, r->x_q8 < r_next ? r_next : r->x_q8);
-            }
-            l = next_pair;
-        }
+        FillPairs(active, right_q8, [&](int32_t xa, int32_t xb, int32_t xc, int32_t xd) {
+            FillSpanWith(pen, row_start, width, step_px, xa, xb, xc, xd);
+        });
     }
 }
 
