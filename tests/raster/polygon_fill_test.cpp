@@ -334,16 +334,22 @@ TEST(FillSpan, TheFillsOwnSpansEqualTheSlotSpans) {
 }
 
 // Whole fills the same way: random polygons, some of them crossing
-// themselves or the surface's sides, with the pen built in and through the
-// slots.
+// themselves or the surface's sides, some on a coarse grid so that edges
+// meet and cross at equal x, with the pen built in and through the slots
+// (whose fill takes the plain row steps).
 TEST(PolygonFill, BuiltInPensFillWhatTheSlotsFill) {
     std::mt19937 rng(23);
-    for (int i = 0; i < 200; ++i) {
+    for (int i = 0; i < 400; ++i) {
         std::vector<Point> polygon(3 + rng() % 8);
         const int32_t cx = static_cast<int32_t>(rng() % 300) - 30, cy = static_cast<int32_t>(rng() % 380) - 30;
         const int32_t size = 1 + static_cast<int32_t>(rng() % (i % 4 == 0 ? 300 : 30));
+        const int32_t grid = i % 3 == 0 ? 1 + size / 3 : 1;
         for (Point& p : polygon)
-            p = {cx + static_cast<int32_t>(rng() % (2 * size)) - size, cy + static_cast<int32_t>(rng() % (2 * size)) - size};
+            p = {cx + (static_cast<int32_t>(rng() % (2 * size)) - size) / grid * grid,
+                 cy + (static_cast<int32_t>(rng() % (2 * size)) - size) / grid * grid};
+        if (i < 2)  // one side's vertex on the other side: an edge starts at the x of the one going on
+            polygon = i == 0 ? std::vector<Point>{{10, 0}, {10, 40}, {0, 40}, {10, 20}, {0, 0}}
+                             : std::vector<Point>{{0, 0}, {0, 40}, {10, 40}, {0, 20}, {10, 0}};
         const int alpha = i % 2 ? 255 : static_cast<int>(rng() % 255);
         std::vector<uint16_t> pictures[2];
         for (int through_slots = 0; through_slots < 2; ++through_slots) {
