@@ -1,8 +1,5 @@
 #include "surface/pen.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 // One channel, blended in place (not shifted down): dm * (256 - w) + sm * w
 // is never negative, so the shift is exact.
@@ -50,7 +47,7 @@ void PlotSetRun(ScreenSurface& s, uint16_t* p, int32_t step, int32_t count) {
 // The masks and the weight are read once per run instead of once per pixel.
 void PlotBlendAlphaRun(ScreenSurface& s, uint16_t* p, int32_t step, int32_t count) {
     if (HasRgb565Layout(s)) {
-        s.current_pixel = BlendRun(p, step, count, s.pen_colour.word, s.pen_alpha);
+        s.current_pixel = BlendRun(RunBlend(s.pen_colour.word, s.pen_alpha), p, step, count);
         return;
     }
     const uint32_t word = s.pen_colour.word;
@@ -98,79 +95,4 @@ void SetPenColour(ScreenSurface& s, const ColourRecord& c) {
     s.pen_colour = c;
     s.pen_alpha = c.alpha;
     SelectPenForAlpha(s);
-}
-
-// ---------------------------------------------------------------------------
-// Translucent runs
-// ---------------------------------------------------------------------------
-// The interior of a translucent fill blends every pixel with one weight, so
-// the source's share of each channel is formed once per run.
-
-uint16_t* BlendRunPortable(uint16_t* p, int32_t step, int32_t count, uint16_t word, int32_t alpha) {
-    const uint32_t w = static_cast<uint32_t>(alpha) & 255, keep = 256 - w;
-    const uint32_t src_rb_share = SpreadRedBlue(word) * w, src_g_share = (word & 0x07E0u) * w;
-    for (;; p += step) {
-        *p = BlendScaled565(*p, keep, src_rb_share, src_g_share);
-        if (--count == 0) return p;
-    }
-}
-
-#if defined(__SSE2__)
-// Eight pixels at once. Each channel is shifted to the bottom of a 16-bit
-// lane, where c * (256 - w) + c_src * w is at most 63 * 256 and fits, then
-// shifted down by 8 and put back in place: per channel the same integer as
-// the portable form.
-namespace {
-struct Blend8 {
-    __m128i keep, src_r_share, src_g_share, src_b_share, low5, low6;
-    Blend8(uint16_t word, uint32_t w)
-        : keep(_mm_set1_epi16(static_cast<int16_t>(256 - w))),
-          src_r_share(_mm_set1_epi16(static_cast<int16_t>((word >> 11) * w))),
-          src_g_share(_mm_set1_epi16(static_cast<int16_t>(((word >> 5) & 0x3Fu) * w))),
-          src_b_share(_mm_set1_epi16(static_cast<int16_t>((word & 0x1Fu) * w))),
-          low5(_mm_set1_epi16(0x1F)),
-          low6(_mm_set1_epi16(0x3F)) {}
-    __m128i operator()(__m128i d) const {
-        __m128i r = _mm_srli_epi16(d, 11);
-        __m128i g = _mm_and_si128(_mm_srli_epi16(d, 5), low6);
-        __m128i b = _mm_and_si128(d, low5);
-        r = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(r, keep), src_r_share), 8);
-        g = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(g, keep), src_g_share), 8);
-        b = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(b, keep), src_b_share), 8);
-        return _mm_or_si128(_mm_or_si128(_mm_slli_epi16(r, 11), _mm_slli_epi16(g, 5)), b);
-    }
-};
-__m128i Load8(const uint16_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
-void Store8(uint16_t* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
-__m128i Load4(const uint16_t* p) { return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)); }
-void Store4(uint16_t* p, __m128i v) { _mm_storel_epi64(reinterpret_cast<__m128i*>(p), v); }
-}  // namespace
-
-// Runs not a multiple of the vector end with a block that overlaps the one
-// before it. Every block is read before the overlapping one is written, so
-// an overlapped pixel is blended from its old value both times and gets the
-// same word twice; nothing outside the run is read or written.
-uint16_t* BlendRunSse2(uint16_t* p, int32_t count, uint16_t word, int32_t alpha) {
-    if (count < 4) return BlendRunPortable(p, 1, count, word, alpha);
-    const Blend8 blend(word, static_cast<uint32_t>(alpha) & 255);
-    uint16_t* const last_block = p + count - (count < 8 ? 4 : 8);
-    if (count < 8) {
-        const __m128i out = blend(_mm_unpacklo_epi64(Load4(p), Load4(last_block)));
-        Store4(p, out);
-        Store4(last_block, _mm_unpackhi_epi64(out, out));
-        return p + count - 1;
-    }
-    const __m128i tail = Load8(last_block);
-    uint16_t* q = p;
-    for (int32_t left = count; left >= 8; left -= 8, q += 8) Store8(q, blend(Load8(q)));
-    if (q != p + count) Store8(last_block, blend(tail));
-    return p + count - 1;
-}
-#endif
-
-uint16_t* BlendRun(uint16_t* p, int32_t step, int32_t count, uint16_t word, int32_t alpha) {
-#if defined(__SSE2__)
-    if (step == 1) return BlendRunSse2(p, count, word, alpha);
-#endif
-    return BlendRunPortable(p, step, count, word, alpha);
 }

@@ -5,6 +5,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "surface/surface.h"
 
 void PlotSet(ScreenSurface& s);
@@ -66,15 +70,89 @@ inline uint16_t BlendRgb565(uint32_t d, uint32_t src_rb, uint32_t src_g, uint32_
     return BlendScaled565(d, 256 - w, src_rb * w, src_g * w);
 }
 
-// count (at least 1) pixels from p, p advancing by step, each blended toward
-// word with weight alpha (0..255) exactly as PlotBlendAlpha does; returns the
-// last pixel written. BlendRun takes the SSE2 form where it is built and the
-// step is 1, the portable form otherwise; both give the same words.
-uint16_t* BlendRun(uint16_t* p, int32_t step, int32_t count, uint16_t word, int32_t alpha);
-uint16_t* BlendRunPortable(uint16_t* p, int32_t step, int32_t count, uint16_t word, int32_t alpha);
+// ---------------------------------------------------------------------------
+// Translucent runs
+// ---------------------------------------------------------------------------
+// The interior of a translucent fill blends every pixel with one weight: the
+// source's share of each channel is formed once, when the pen is prepared,
+// and a run then blends count (at least 1) pixels from p, p advancing by
+// step, exactly as PlotBlendAlpha does, returning the last pixel written.
+//
+// Along a row (step 1) and four pixels or more, SSE2 blends eight at once
+// where it is built. Each channel is shifted to the bottom of a 16-bit lane,
+// where c * (256 - w) + c_src * w is at most 63 * 256 and fits, then shifted
+// down by 8 and put back in place: per channel the same integer as the
+// portable form. A run that is not a multiple of the vector ends with a
+// block that overlaps the one before it; every block is read before the
+// overlapping one is written, so an overlapped pixel is blended from its old
+// value both times and gets the same word twice, and nothing outside the
+// run is read or written.
+struct RunBlend {
+    uint32_t keep, src_rb_share, src_g_share;
 #if defined(__SSE2__)
-uint16_t* BlendRunSse2(uint16_t* p, int32_t count, uint16_t word, int32_t alpha);
+    __m128i keep_lanes, src_r_lanes, src_g_lanes, src_b_lanes;
 #endif
+    RunBlend(uint16_t word, int32_t alpha) {
+        const uint32_t w = static_cast<uint32_t>(alpha) & 255;
+        keep = 256 - w;
+        src_rb_share = SpreadRedBlue(word) * w;
+        src_g_share = (word & 0x07E0u) * w;
+#if defined(__SSE2__)
+        keep_lanes = _mm_set1_epi16(static_cast<int16_t>(keep));
+        src_r_lanes = _mm_set1_epi16(static_cast<int16_t>((word >> 11) * w));
+        src_g_lanes = _mm_set1_epi16(static_cast<int16_t>(((word >> 5) & 0x3Fu) * w));
+        src_b_lanes = _mm_set1_epi16(static_cast<int16_t>((word & 0x1Fu) * w));
+#endif
+    }
+};
+
+inline uint16_t* BlendRunPortable(const RunBlend& b, uint16_t* p, int32_t step, int32_t count) {
+    for (;; p += step) {
+        *p = BlendScaled565(*p, b.keep, b.src_rb_share, b.src_g_share);
+        if (--count == 0) return p;
+    }
+}
+
+#if defined(__SSE2__)
+inline __m128i BlendEight(const RunBlend& b, __m128i d) {
+    const __m128i low5 = _mm_set1_epi16(0x1F), low6 = _mm_set1_epi16(0x3F);
+    __m128i r = _mm_srli_epi16(d, 11);
+    __m128i g = _mm_and_si128(_mm_srli_epi16(d, 5), low6);
+    __m128i bl = _mm_and_si128(d, low5);
+    r = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(r, b.keep_lanes), b.src_r_lanes), 8);
+    g = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(g, b.keep_lanes), b.src_g_lanes), 8);
+    bl = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(bl, b.keep_lanes), b.src_b_lanes), 8);
+    return _mm_or_si128(_mm_or_si128(_mm_slli_epi16(r, 11), _mm_slli_epi16(g, 5)), bl);
+}
+
+// Step 1.
+inline uint16_t* BlendRunSse2(const RunBlend& b, uint16_t* p, int32_t count) {
+    if (count < 4) return BlendRunPortable(b, p, 1, count);
+    uint16_t* const last_block = p + count - (count < 8 ? 4 : 8);
+    if (count < 8) {
+        const __m128i head = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+        const __m128i tail = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(last_block));
+        const __m128i out = BlendEight(b, _mm_unpacklo_epi64(head, tail));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(p), out);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(last_block), _mm_unpackhi_epi64(out, out));
+        return p + count - 1;
+    }
+    const __m128i tail = _mm_loadu_si128(reinterpret_cast<const __m128i*>(last_block));
+    uint16_t* q = p;
+    for (int32_t left = count; left >= 8; left -= 8, q += 8)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(q),
+                         BlendEight(b, _mm_loadu_si128(reinterpret_cast<const __m128i*>(q))));
+    if (q != p + count) _mm_storeu_si128(reinterpret_cast<__m128i*>(last_block), BlendEight(b, tail));
+    return p + count - 1;
+}
+#endif
+
+inline uint16_t* BlendRun(const RunBlend& b, uint16_t* p, int32_t step, int32_t count) {
+#if defined(__SSE2__)
+    if (step == 1) return BlendRunSse2(b, p, count);
+#endif
+    return BlendRunPortable(b, p, step, count);
+}
 
 // count (at least 1) pixels from p, p advancing by step, set to word; returns
 // the last. Along a row of step 1, four pixels at a time with one 8-byte
@@ -112,16 +190,17 @@ struct OpaquePenKind {
 struct TranslucentPenKind {
     uint16_t word;
     uint32_t src_rb, src_g, alpha;
+    RunBlend run;
     explicit TranslucentPenKind(const ScreenSurface& s)
         : word(s.pen_colour.word), src_rb(SpreadRedBlue(word)), src_g(word & 0x07E0u),
-          alpha(s.pen_alpha) {}
+          alpha(s.pen_alpha), run(word, s.pen_alpha) {}
     void Plain(uint16_t* p) const { *p = BlendRgb565(*p, src_rb, src_g, alpha); }
     void Edge(uint16_t* p, int32_t coverage) const {
         const uint32_t w = (((static_cast<uint32_t>(coverage) & 255) + alpha) >> 1) & 255;
         *p = BlendRgb565(*p, src_rb, src_g, w);
     }
     uint16_t* Run(uint16_t* p, int32_t step, int32_t count) const {
-        return BlendRun(p, step, count, word, static_cast<int32_t>(alpha));
+        return BlendRun(run, p, step, count);
     }
 };
 

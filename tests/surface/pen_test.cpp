@@ -117,11 +117,12 @@ TEST(BlendRun, VectorAndPortableFormsBlendLikeThePlot) {
             v = BlendColourWords(surface, v, word, alpha);
         }
         const uint16_t* last = &portable[start + (count - 1) * step];
-        ASSERT_EQ(BlendRunPortable(&portable[start], step, count, word, alpha), last);
+        const RunBlend blend(word, alpha);
+        ASSERT_EQ(BlendRunPortable(blend, &portable[start], step, count), last);
         ASSERT_EQ(portable, expected) << "portable, run " << i;
 #if defined(__SSE2__)
         if (step != 1) continue;
-        ASSERT_EQ(BlendRunSse2(&vector[start], count, word, alpha), &vector[start + count - 1]);
+        ASSERT_EQ(BlendRunSse2(blend, &vector[start], count), &vector[start + count - 1]);
         ASSERT_EQ(vector, expected) << "SSE2, run " << i;
 #endif
     }
