@@ -114,15 +114,17 @@ void AddEdgeWide(ScreenSurface& s, int32_t x0, int32_t y0, int32_t x1, int32_t y
     StoreEdge(s, static_cast<int32_t>(piece_x), piece_y, static_cast<int32_t>(ClampToReach(xb)), yb);
 }
 
-// Nearly every edge has both ends within reach and its rows within 2^29 of
-// the origin. Then x * 256 stays within 2^29, (xb - xt) * 256 within 2^30
-// and yb - yt below 2^30, so StoreEdge's arithmetic cannot leave 32 bits and
-// is done there: the same quotient (both divisions truncate toward zero),
-// the same record. Any other edge takes AddEdgeWide.
+// Nearly every edge has both ends within reach (x in [-2^21, 2^21)) and its
+// rows within [-2^29, 2^29). Then x * 256 stays within 2^29, (xb - xt) * 256
+// within 2^30 and yb - yt below 2^30, so StoreEdge's arithmetic cannot leave
+// 32 bits and is done there: the same quotient (both divisions truncate
+// toward zero), the same record. Any other edge takes AddEdgeWide. (Each
+// range, moved to start at 0, is a power of two, so one compare of the two
+// ends' bits checks both.)
 void AddEdge(ScreenSurface& s, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
     constexpr uint32_t kReach = static_cast<uint32_t>(kEdgeReach), kRows = 1u << 29;
-    if (static_cast<uint32_t>(x0) + kReach > 2 * kReach || static_cast<uint32_t>(x1) + kReach > 2 * kReach ||
-        static_cast<uint32_t>(y0) + kRows >= 2 * kRows || static_cast<uint32_t>(y1) + kRows >= 2 * kRows)
+    if (((static_cast<uint32_t>(x0) + kReach) | (static_cast<uint32_t>(x1) + kReach)) >= 2 * kReach ||
+        ((static_cast<uint32_t>(y0) + kRows) | (static_cast<uint32_t>(y1) + kRows)) >= 2 * kRows)
         return AddEdgeWide(s, x0, y0, x1, y1);
     if (y0 == y1) return;
     int32_t xt = x0, yt = y0, xb = x1, yb = y1;
@@ -326,6 +328,56 @@ template <typename Pen, typename Step>
                                                        const int32_t width, const Step step_px,
                                                        int32_t xa_q8, int32_t xb_q8, int32_t xc_q8,
                                                        int32_t xd_q8) {
+    constexpr int32_t kFraction = kOneQ8 - 1;
+    // Most spans lie wholly on the surface, short of its last column, with
+    // their edges apart: 0 <= xa <= xb <= xc <= xd < (width - 1) * 256. Then
+    // nothing is clamped, the left boundary ends at or before r0, so the
+    // right one starts at r0 + 1 from full coverage and ends at r1 within the
+    // surface, and the same pixels get the same coverages without the checks.
+    if (xa_q8 >= 0 && xa_q8 <= xb_q8 && xb_q8 <= xc_q8 && xc_q8 <= xd_q8 &&
+        xd_q8 < (width - 1) * kOneQ8) {
+        const int32_t l0 = xa_q8 >> kQ8Shift, l1 = xb_q8 >> kQ8Shift;
+        const int32_t r0 = xc_q8 >> kQ8Shift, r1 = xd_q8 >> kQ8Shift;
+        uint16_t* p = row_start + l0 * step_px;
+        if (l0 == l1) {
+            const int32_t l = ((xa_q8 & kFraction) + (xb_q8 & kFraction)) >> 1;
+            if (l1 != r0) {
+                pen.Edge(p, kFullCoverage - l);
+            } else {
+                const int32_t r = ((xc_q8 & kFraction) + (xd_q8 & kFraction)) >> 1;
+                if (r0 == r1) {
+                    pen.Edge(p, l > r ? l - r : r - l);
+                    return;
+                }
+                pen.Edge(p, l > r ? l : r);
+            }
+        } else {
+            const int32_t step = RampStepQ8(l1 - l0);
+            int32_t acc = 0;
+            for (int32_t col = l0;; ++col) {
+                pen.Edge(p, (acc >> kQ8Shift) & kFullCoverage);
+                if (col == l1) break;
+                acc += step;
+                p += step_px;
+            }
+        }
+        if (r0 > l1) pen.Run(row_start + (l1 + 1) * step_px, step_px, r0 - l1);
+        p = row_start + (r0 + 1) * step_px;
+        if (r0 == r1) {
+            pen.Edge(p, ((xc_q8 & kFraction) + (xd_q8 & kFraction)) >> 1);
+            return;
+        }
+        const int32_t step = -RampStepQ8(r1 - r0);
+        int32_t acc = kFullRampQ8;
+        for (int32_t col = r0 + 1;; ++col) {
+            pen.Edge(p, (acc >> kQ8Shift) & kFullCoverage);
+            if (col == r1) break;
+            acc += step;
+            p += step_px;
+        }
+        return;
+    }
+
     if (xb_q8 > xc_q8) {
         xb_q8 = xc_q8;
         if (xa_q8 > xc_q8) xa_q8 = xc_q8;
@@ -334,7 +386,6 @@ template <typename Pen, typename Step>
     if (xb_q8 < 0) xb_q8 = 0;
     const int32_t l0 = xa_q8 >> kQ8Shift;
     if (xd_q8 < 0 || l0 >= width) return;
-    constexpr int32_t kFraction = kOneQ8 - 1;
     int32_t l1 = xb_q8 >> kQ8Shift;
     const int32_t r0 = xc_q8 >> kQ8Shift, r1 = xd_q8 >> kQ8Shift;
     uint16_t* p = row_start + l0 * step_px;
