@@ -78,21 +78,3 @@ void SelectPenMode(ScreenSurface& s, int xor_flag) {
         SelectPenForAlpha(s);
     }
 }
-
-void SelectPenForAlpha(ScreenSurface& s) {
-    if (s.pen_alpha == 255) {
-        s.plain_plot = PlotSet;
-        s.coverage_plot = PlotBlendCoverage;
-        s.run_plot = PlotSetRun;
-    } else {
-        s.plain_plot = PlotBlendAlpha;
-        s.coverage_plot = PlotBlendMixed;
-        s.run_plot = PlotBlendAlphaRun;
-    }
-}
-
-void SetPenColour(ScreenSurface& s, const ColourRecord& c) {
-    s.pen_colour = c;
-    s.pen_alpha = c.alpha;
-    SelectPenForAlpha(s);
-}

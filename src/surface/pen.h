@@ -25,10 +25,25 @@ void PlotXorRun(ScreenSurface& s, uint16_t* p, int32_t step, int32_t count);
 void SelectPenMode(ScreenSurface& s, int xor_flag);
 
 // The opaque or translucent pair, chosen by the pen alpha (no XOR).
-void SelectPenForAlpha(ScreenSurface& s);
+inline void SelectPenForAlpha(ScreenSurface& s) {
+    if (s.pen_alpha == 255) {
+        s.plain_plot = PlotSet;
+        s.coverage_plot = PlotBlendCoverage;
+        s.run_plot = PlotSetRun;
+    } else {
+        s.plain_plot = PlotBlendAlpha;
+        s.coverage_plot = PlotBlendMixed;
+        s.run_plot = PlotBlendAlphaRun;
+    }
+}
 
-// Sets the pen colour record and alpha from a record, then the slots by its alpha.
-void SetPenColour(ScreenSurface& s, const ColourRecord& c);
+// Sets the pen colour record and alpha from a record, then the slots by its
+// alpha. Inline: the shape renderer sets it for every shape.
+inline void SetPenColour(ScreenSurface& s, const ColourRecord& c) {
+    s.pen_colour = c;
+    s.pen_alpha = c.alpha;
+    SelectPenForAlpha(s);
+}
 
 // Moves each channel of d toward s by weight/256, channels blended in place.
 uint16_t BlendColourWords(const ScreenSurface& s, uint16_t d, uint16_t src, int weight);
