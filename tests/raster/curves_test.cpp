@@ -139,30 +139,24 @@ TEST(CurveFlattening, ExtremeCoordinatesFinishQuickly) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
 }
 
-// The flatness test against the doubled area formed in 128 bits, over
-// coordinates whose differences lie on both sides of 2^31 (where the test
-// changes its form) and small ones whose area lies near the limit of 1024.
+// The flatness test against the area in 128 bits: coordinates of every size,
+// near +-2^30 and the 32-bit limits (differences across 2^31, where the test
+// changes its form), and small ones whose area lies near 1024.
 TEST(CurveFlattening, FlatnessEqualsTheExactAreaTest) {
     std::mt19937 rng(3);
-    auto coordinate = [&rng]() -> int32_t {
-        const int32_t noise = static_cast<int32_t>(rng() % 65) - 32;
-        switch (rng() % 4) {
-            case 0: return noise;
-            case 1: return static_cast<int32_t>(static_cast<uint32_t>(rng() % 4) << 30) + noise;
-            case 2: return noise < 0 ? INT32_MIN - noise : INT32_MAX - noise;
-            default: return static_cast<int32_t>(rng());
-        }
-    };
     int mismatches = 0;
     for (int i = 0; i < 200000; ++i) {
-        std::array<int64_t, 6> v;
-        for (int64_t& c : v) c = coordinate();
-        const __int128 area = static_cast<__int128>(v[2] - v[0]) * (v[5] - v[1]) -
-                              static_cast<__int128>(v[4] - v[0]) * (v[3] - v[1]);
-        mismatches += CurveTooCurved(static_cast<int32_t>(v[0]), static_cast<int32_t>(v[1]),
-                                     static_cast<int32_t>(v[2]), static_cast<int32_t>(v[3]),
-                                     static_cast<int32_t>(v[4]), static_cast<int32_t>(v[5])) !=
-                      (area >= 1024 || area <= -1024);
+        int32_t v[6];
+        for (int32_t& c : v) {
+            const int32_t noise = static_cast<int32_t>(rng() % 65) - 32;
+            const int32_t choices[4] = {noise, Add32(static_cast<int32_t>((rng() % 4) << 30), noise),
+                                        noise < 0 ? INT32_MIN - noise : INT32_MAX - noise,
+                                        static_cast<int32_t>(rng()) >> (rng() % 32)};
+            c = choices[rng() % 4];
+        }
+        const __int128 area = static_cast<__int128>(int64_t{v[2]} - v[0]) * (int64_t{v[5]} - v[1]) -
+                              static_cast<__int128>(int64_t{v[4]} - v[0]) * (int64_t{v[3]} - v[1]);
+        mismatches += CurveTooCurved(v[0], v[1], v[2], v[3], v[4], v[5]) != (area >= 1024 || area <= -1024);
     }
     EXPECT_EQ(mismatches, 0);
 }

@@ -6,7 +6,6 @@
 #include <climits>
 #include <cstdlib>
 #include <random>
-#include <vector>
 
 #include "raster_helpers.h"
 
@@ -178,34 +177,4 @@ TEST(DashedLine, PatternStartsAtTheClippedStartAndWrapsAfterSixteen) {
 TEST(DashedLine, MarchingAntsStepOnePixelPerEntry) {
     const uint16_t expected[8] = {0x0F0F, 0x1E1E, 0x3C3C, 0x7878, 0xF0F0, 0xE1E1, 0xC3C3, 0x8787};
     for (int i = 0; i < 8; ++i) EXPECT_EQ(kMarchingAnts[i], expected[i]) << i;
-}
-
-// Lines with the pen built in against the same lines plotted through the
-// slots: random ends on and off the surface, every direction, opaque and
-// translucent pens over a random background.
-TEST(Lines, BuiltInPensDrawWhatTheSlotsDraw) {
-    std::mt19937 rng(17);
-    auto coordinate = [&rng](int32_t size) {
-        return rng() % 4 == 0 ? static_cast<int32_t>(rng() % 2000) - 1000
-                              : static_cast<int32_t>(rng() % static_cast<uint32_t>(size + 20)) - 10;
-    };
-    for (int i = 0; i < 300; ++i) {
-        int32_t v[4] = {coordinate(240), coordinate(320), coordinate(240), coordinate(320)};
-        if (i % 5 == 1) v[2] = v[0];                   // vertical
-        if (i % 5 == 2) v[3] = v[1];                   // horizontal
-        if (i % 5 == 3) v[3] = v[1] + (v[2] - v[0]);   // 45 degrees
-        const ColourRecord pen = MakeColour(static_cast<int>(rng() % 256), static_cast<int>(rng() % 256),
-                                            static_cast<int>(rng() % 256), i % 2 ? 255 : static_cast<int>(rng() % 255));
-        std::vector<uint16_t> pictures[2];
-        for (int through_slots = 0; through_slots < 2; ++through_slots) {
-            ResetTestSurface();
-            for (uint32_t k = 0; k < 240 * 320; ++k)
-                surface.pixel_base[k] = static_cast<uint16_t>((k + static_cast<uint32_t>(i)) * 2654435761u >> 16);
-            SetPenColour(surface, pen);
-            if (through_slots) ForwardPenSlots();
-            DrawLine(surface, v[0], v[1], v[2], v[3]);
-            pictures[through_slots] = SurfaceSnapshot();
-        }
-        ASSERT_EQ(pictures[0], pictures[1]) << i << ": " << v[0] << "," << v[1] << " " << v[2] << "," << v[3];
-    }
 }

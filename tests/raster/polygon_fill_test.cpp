@@ -8,6 +8,7 @@
 #include <set>
 #include <vector>
 
+#include "raster/lines.h"
 #include "raster_helpers.h"
 
 namespace {
@@ -46,6 +47,16 @@ std::set<int> ChangedRows() {
     std::set<int> rows;
     for (const auto& [x, y] : ChangedPixels()) rows.insert(y);
     return rows;
+}
+
+// The table's records bucket by bucket, in bucket order; a fill empties it.
+std::vector<std::array<int32_t, 4>> TakeTable() {
+    std::vector<std::array<int32_t, 4>> records;
+    for (int32_t row = 0; row < kEdgeBuckets; ++row)
+        for (const Edge* e = surface.edges.buckets[row]; e != nullptr; e = e->next_in_bucket)
+            records.push_back({row, e->y_end, e->x_q8, e->dx_q8});
+    FillEdges(surface);
+    return records;
 }
 
 }  // namespace
@@ -182,41 +193,19 @@ TEST(PolygonFill, TableDropsEdgesPast512AndEveryFillEmptiesIt) {
     EXPECT_EQ(CountPixelsNot(0xFFFF), 0);
 }
 
-namespace {
-
-// The table's records bucket by bucket, in bucket order; the table is then
-// emptied by a fill.
-std::vector<std::array<int32_t, 4>> TakeTable() {
-    std::vector<std::array<int32_t, 4>> records;
-    for (int32_t row = 0; row < kEdgeBuckets; ++row)
-        for (const Edge* e = surface.edges.buckets[row]; e != nullptr; e = e->next_in_bucket)
-            records.push_back({row, e->y_end, e->x_q8, e->dx_q8});
-    FillEdges(surface);
-    return records;
-}
-
-}  // namespace
-
-// AddEdge's 32-bit form against the 64-bit one over random edges, many of
-// them at the edges of its range (x at +-2^21, rows at +-2^29) and beyond,
-// added in batches so that the bucket order is compared too.
+// AddEdge's 32-bit form against the 64-bit one: edges of every size, many at
+// the ends of its range (x +-2^21, rows +-2^29), in batches (bucket order).
 TEST(PolygonFill, EdgesStoredInThirtyTwoBitsMatchTheWideForm) {
     std::mt19937 rng(31);
-    auto coordinate = [&rng](int32_t limit) -> int32_t {
-        const int32_t near = static_cast<int32_t>(rng() % 5) - 2;
-        switch (rng() % 5) {
-            case 0: return static_cast<int32_t>(rng() % 600) - 150;
-            case 1: return (rng() % 2 ? limit : -limit) + near;
-            case 2: return static_cast<int32_t>(rng());
-            default: return static_cast<int32_t>(rng() % static_cast<uint32_t>(limit)) * (rng() % 2 ? 1 : -1);
-        }
-    };
     ResetTestSurface();
     for (int batch = 0; batch < 400; ++batch) {
         std::vector<EdgeArgs> edges(1 + rng() % 12);
         for (EdgeArgs& e : edges)
-            e = {coordinate(1 << 21), coordinate(rng() % 2 ? 400 : 1 << 29), coordinate(1 << 21),
-                 coordinate(rng() % 2 ? 400 : 1 << 29)};
+            for (int k = 0; k < 4; ++k) {
+                const int32_t limit = k % 2 == 0 ? 1 << 21 : batch % 2 ? 1 << 29 : 200;
+                e[k] = rng() % 2 ? static_cast<int32_t>(rng()) >> (rng() % 32)
+                                 : (rng() % 2 ? limit : -limit) + static_cast<int32_t>(rng() % 5) - 2;
+            }
         for (const EdgeArgs& e : edges) AddEdge(surface, e[0], e[1], e[2], e[3]);
         const auto fast = TakeTable();
         for (const EdgeArgs& e : edges) AddEdgeWide(surface, e[0], e[1], e[2], e[3]);
@@ -291,75 +280,51 @@ TEST(FillSpan, RampsRiseOverTheLeftEdgeAndFallAfterTheRight) {
     EXPECT_EQ(PixelAt(10, 5), WhiteAfterCoverage(160));
 }
 
-// The fill's own spans (the pen built in) against FillSpanAA through the
-// slots, over random spans: ordered as the fill makes them or not, crossing,
-// off either side, ramps longer than a row, on random rows of random words,
-// with opaque, translucent and XOR pens.
+// The fill's own spans against FillSpanAA's, with opaque, translucent and XOR
+// pens: spans ordered as the fill makes them or not, off either side, long.
 TEST(FillSpan, TheFillsOwnSpansEqualTheSlotSpans) {
     std::mt19937 rng(5);
-    auto x_q8 = [&rng]() -> int32_t {
-        switch (rng() % 4) {
-            case 0: return static_cast<int32_t>(rng() % (300 * 256)) - 30 * 256;
-            case 1: return static_cast<int32_t>(rng() % (16 * 256)) - 8 * 256;
-            case 2: return static_cast<int32_t>(rng() % (236 * 256)) + 236 * 256;
-            default: return static_cast<int32_t>(rng() % (1 << 24)) - (1 << 23);
-        }
-    };
+    const int32_t kRanges[4][2] = {{-30, 300}, {-8, 16}, {236, 236}, {-32768, 65536}};  // pixels
     ResetTestSurface();
-    for (int i = 0; i < 20000; ++i) {
-        int32_t x[4] = {x_q8(), x_q8(), x_q8(), x_q8()};
-        if (i % 4 != 0) {
-            std::sort(x, x + 2);
-            std::sort(x + 2, x + 4);
-            if (rng() % 2) x[1] = x[0] + static_cast<int32_t>(rng() % 2048);
-            if (rng() % 2) x[3] = x[2] + static_cast<int32_t>(rng() % 2048);
+    for (uint32_t i = 0; i < 20000; ++i) {
+        int32_t x[4];
+        const int32_t* range = kRanges[rng() % 4];
+        for (int32_t& v : x) {
+            range = i % 5 ? range : kRanges[rng() % 4];  // mostly one range for the whole span
+            v = range[0] * 256 + static_cast<int32_t>(rng() % static_cast<uint32_t>(range[1] * 256));
         }
-        const int32_t row = i % 9 == 0 ? static_cast<int32_t>(rng() % 400) - 40 : static_cast<int32_t>(rng() % 320);
-        const int alpha = rng() % 2 ? 255 : static_cast<int>(rng() % 255);
-        surface.pen_colour = MakeColour(static_cast<int>(rng() % 256), static_cast<int>(rng() % 256),
-                                        static_cast<int>(rng() % 256), alpha);
-        surface.pen_alpha = static_cast<uint8_t>(alpha);
+        if (i % 4) std::sort(x, x + 2), std::sort(x + 2, x + 4);
+        for (int k : {0, 2}) x[k + 1] = i % 3 == 1 ? x[k] + static_cast<int32_t>(rng() % 2048) : x[k + 1];
+        const int32_t row = static_cast<int32_t>(rng() % 360) - 20, r = row < 0 || row >= 320 ? 0 : row;
+        surface.pen_colour.word = static_cast<uint16_t>(rng());
+        surface.pen_alpha = static_cast<uint8_t>(rng() % 2 ? 255 : rng() % 255);
         SelectPenMode(surface, i % 7 == 0);
-        const int r = row >= 0 && row < 320 ? row : 0;
-        for (int col = 0; col < 240; ++col) surface.pixel_base[r * 240 + col] = static_cast<uint16_t>(rng());
-        const std::vector<uint16_t> before(surface.pixel_base + r * 240, surface.pixel_base + r * 240 + 240);
-        FillSpanAA(surface, row, x[0], x[1], x[2], x[3]);
-        const std::vector<uint16_t> expected(surface.pixel_base + r * 240, surface.pixel_base + r * 240 + 240);
-        std::copy(before.begin(), before.end(), surface.pixel_base + r * 240);
-        FillSpanFast(surface, row, x[0], x[1], x[2], x[3]);
-        ASSERT_EQ(std::vector<uint16_t>(surface.pixel_base + r * 240, surface.pixel_base + r * 240 + 240),
-                  expected)
-            << "span " << i << ": row " << row << ", " << x[0] << " " << x[1] << " " << x[2] << " " << x[3];
+        std::vector<uint16_t> pictures[2];
+        for (int built_in = 0; built_in < 2; ++built_in) {
+            std::mt19937 words(i);
+            for (int col = 0; col < 240; ++col) surface.pixel_base[r * 240 + col] = static_cast<uint16_t>(words());
+            (built_in ? FillSpanFast : FillSpanAA)(surface, row, x[0], x[1], x[2], x[3]);
+            pictures[built_in].assign(surface.pixel_base + r * 240, surface.pixel_base + r * 240 + 240);
+        }
+        ASSERT_EQ(pictures[0], pictures[1]) << "span " << i;
     }
 }
 
-// Whole fills the same way: random polygons, some of them crossing
-// themselves or the surface's sides, some on a coarse grid so that edges
-// meet and cross at equal x, with the pen built in and through the slots
-// (whose fill takes the plain row steps).
+// Fills (the slots' by the plain row steps) and outlines: random polygons, some
+// on a grid (equal x), and two whose vertex lies on the other side.
 TEST(PolygonFill, BuiltInPensFillWhatTheSlotsFill) {
     std::mt19937 rng(23);
-    for (int i = 0; i < 400; ++i) {
+    auto within = [&rng](int32_t size) { return static_cast<int32_t>(rng() % (2 * size + 1)) - size; };
+    for (int32_t i = 0; i < 400; ++i) {
         std::vector<Point> polygon(3 + rng() % 8);
-        const int32_t cx = static_cast<int32_t>(rng() % 300) - 30, cy = static_cast<int32_t>(rng() % 380) - 30;
-        const int32_t size = 1 + static_cast<int32_t>(rng() % (i % 4 == 0 ? 300 : 30));
-        const int32_t grid = i % 3 == 0 ? 1 + size / 3 : 1;
-        for (Point& p : polygon)
-            p = {cx + (static_cast<int32_t>(rng() % (2 * size)) - size) / grid * grid,
-                 cy + (static_cast<int32_t>(rng() % (2 * size)) - size) / grid * grid};
-        if (i < 2)  // one side's vertex on the other side: an edge starts at the x of the one going on
-            polygon = i == 0 ? std::vector<Point>{{10, 0}, {10, 40}, {0, 40}, {10, 20}, {0, 0}}
-                             : std::vector<Point>{{0, 0}, {0, 40}, {10, 40}, {0, 20}, {10, 0}};
-        const int alpha = i % 2 ? 255 : static_cast<int>(rng() % 255);
-        std::vector<uint16_t> pictures[2];
-        for (int through_slots = 0; through_slots < 2; ++through_slots) {
-            ResetTestSurface(0x5AC3);
-            SetPenColour(surface, MakeColour(200, 40, 90, alpha));
-            if (through_slots) ForwardPenSlots();
-            AddPolygon(polygon);
-            FillEdges(surface);
-            pictures[through_slots] = SurfaceSnapshot();
-        }
-        ASSERT_EQ(pictures[0], pictures[1]) << "polygon " << i;
+        const int32_t cx = 120 + within(150), cy = 160 + within(190);
+        const int32_t size = 1 + static_cast<int32_t>(rng() % (i % 4 ? 30 : 300)), grid = i % 3 ? 1 : 1 + size / 3;
+        for (Point& p : polygon) p = {cx + within(size) / grid * grid, cy + within(size) / grid * grid};
+        if (i < 2) polygon = {{10 * i, 0}, {10 * i, 40}, {10 - 10 * i, 40}, {10 * i, 20}, {10 - 10 * i, 0}};
+        const ColourRecord pen = MakeColour(200, 40, 90, i % 2 ? 255 : static_cast<int>(rng() % 255));
+        ASSERT_TRUE(SameThroughTheSlots(pen, static_cast<uint32_t>(i), [&] {
+            AddPolygon(polygon), FillEdges(surface);
+            for (const EdgeArgs& e : EdgesOf(polygon)) DrawLine(surface, e[0], e[1], e[2], e[3]);
+        })) << i;
     }
 }

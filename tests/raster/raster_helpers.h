@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <set>
 #include <utility>
+#include <vector>
 
 #include "support/test_surface.h"
 #include "surface/pen.h"
@@ -46,17 +47,26 @@ inline void UseXorPen() {
     SelectPenMode(surface, 1);
 }
 
-// Puts each plot slot behind a forwarding function with the same effect:
-// the primitives then see slots they do not recognise and plot through
-// them, the general path that their built-in pens must match.
-inline void ForwardPenSlots() {
-    static PlainPlot plain;
-    static CoveragePlot coverage;
-    static RunPlot run;
-    plain = surface.plain_plot;
-    coverage = surface.coverage_plot;
-    run = surface.run_plot;
-    surface.plain_plot = [](ScreenSurface& s) { plain(s); };
-    surface.coverage_plot = [](ScreenSurface& s, int c) { coverage(s, c); };
-    surface.run_plot = [](ScreenSurface& s, uint16_t* p, int32_t step, int32_t count) { run(s, p, step, count); };
+// Draws twice with the pen set from colour on one random background: as the
+// primitives choose (pens built in), and with each slot behind a forwarder
+// they do not know, so that they plot through the slots. True when alike.
+template <typename Draw>
+bool SameThroughTheSlots(const ColourRecord& colour, uint32_t seed, Draw draw) {
+    static ScreenSurface slots;  // the pen's own slots, called by the forwarders
+    std::vector<uint16_t> pictures[2];
+    for (int forwarded = 0; forwarded < 2; ++forwarded) {
+        ResetTestSurface();
+        for (uint32_t k = 0; k < kScreenWidth * kScreenHeight; ++k)
+            surface.pixel_base[k] = static_cast<uint16_t>((k + seed) * 2654435761u >> 16);
+        SetPenColour(surface, colour);
+        SetPenColour(slots, colour);
+        if (forwarded) {
+            surface.plain_plot = [](ScreenSurface& s) { slots.plain_plot(s); };
+            surface.coverage_plot = [](ScreenSurface& s, int c) { slots.coverage_plot(s, c); };
+            surface.run_plot = [](ScreenSurface& s, uint16_t* p, int32_t step, int32_t n) { slots.run_plot(s, p, step, n); };
+        }
+        draw();
+        pictures[forwarded] = SurfaceSnapshot();
+    }
+    return pictures[0] == pictures[1];
 }
