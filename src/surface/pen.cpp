@@ -1,6 +1,5 @@
 #include "surface/pen.h"
 
-
 // One channel, blended in place (not shifted down): dm * (256 - w) + sm * w
 // is never negative, so the shift is exact.
 static inline uint32_t BlendChannel(uint32_t d, uint32_t src, int32_t w, int32_t m) {
