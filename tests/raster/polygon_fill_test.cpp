@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
+#include <climits>
+#include <cmath>
+#include <numeric>
 #include <random>
-#include <set>
-#include <vector>
 
 #include "raster_helpers.h"
 
@@ -15,236 +15,153 @@ namespace {
 struct Point {
     int32_t x, y;
 };
-using EdgeArgs = std::array<int32_t, 4>;
+using Polygon = std::vector<Point>;
 
-// The edges of a closed polygon, as AddEdge arguments.
-std::vector<EdgeArgs> EdgesOf(const std::vector<Point>& points) {
-    std::vector<EdgeArgs> edges;
-    for (size_t i = 0; i < points.size(); ++i) {
-        const Point& a = points[i];
-        const Point& b = points[(i + 1) % points.size()];
-        edges.push_back({a.x, a.y, b.x, b.y});
-    }
-    return edges;
+void AddPolygons(const std::vector<Polygon>& polygons) {
+    for (const Polygon& p : polygons)
+        for (size_t i = 0; i < p.size(); ++i) {
+            const Point& b = p[(i + 1) % p.size()];
+            AddEdge(surface, p[i].x, p[i].y, b.x, b.y);
+        }
 }
 
-void AddPolygon(const std::vector<Point>& points) {
-    for (const EdgeArgs& e : EdgesOf(points)) AddEdge(surface, e[0], e[1], e[2], e[3]);
-}
-
-int EdgesInUse() { return static_cast<int>(surface.edges.pool_next - surface.edges.pool); }
-
-// Clears the surface and fills the polygons together.
-void FillPolygons(const std::vector<std::vector<Point>>& polygons) {
-    ResetTestSurface();
-    for (const auto& p : polygons) AddPolygon(p);
-    FillEdges(surface);
-}
-
-// The rows that hold a changed pixel.
-std::set<int> ChangedRows() {
-    std::set<int> rows;
-    for (const auto& [x, y] : ChangedPixels()) rows.insert(y);
-    return rows;
+// The even-odd rule at a pixel's centre, and whether the centre lies clear of
+// every edge: three pixels, plus the drift of an edge's Q8 step over the
+// rows from its top (under 1/256 pixel a row).
+std::pair<bool, bool> Reference(const std::vector<Polygon>& polygons, double px, double py) {
+    bool inside = false, clear = true;
+    for (const Polygon& p : polygons)
+        for (size_t i = 0; i < p.size(); ++i) {
+            const double ax = p[i].x, ay = p[i].y;
+            const double bx = p[(i + 1) % p.size()].x, by = p[(i + 1) % p.size()].y;
+            if ((ay > py) != (by > py) && px < ax + (py - ay) * (bx - ax) / (by - ay)) inside = !inside;
+            const double dx = bx - ax, dy = by - ay, len2 = dx * dx + dy * dy;
+            const double t = len2 == 0 ? 0 : std::clamp(((px - ax) * dx + (py - ay) * dy) / len2, 0.0, 1.0);
+            const double drift = std::max(0.0, py - std::min(ay, by)) / 256;
+            clear = clear && std::hypot(ax + t * dx - px, ay + t * dy - py) >= 3 + drift;
+        }
+    return {inside, clear};
 }
 
 }  // namespace
 
-TEST(PolygonFill, RowsStopAboveTheBottomAndSpansReachOneColumnPastTheRight) {
-    ResetTestSurface();
-    AddPolygon({{10, 10}, {50, 10}, {30, 40}});
-    EXPECT_EQ(EdgesInUse(), 2);  // the horizontal edge is not stored
-    FillEdges(surface);
-    std::set<int> rows = ChangedRows();
-    EXPECT_EQ(*rows.begin(), 10);
-    EXPECT_EQ(*rows.rbegin(), 39);
-    EXPECT_EQ(rows.size(), 30u);
-
-    FillPolygons({{{10, 10}, {20, 10}, {20, 20}, {10, 20}}});
-    for (int y = 10; y < 20; ++y) {
-        EXPECT_EQ(PixelAt(10, y), WhiteAfterCoverage(255)) << y;
-        for (int x = 11; x <= 20; ++x) EXPECT_EQ(PixelAt(x, y), 0x0000) << x << "," << y;
-        EXPECT_EQ(PixelAt(21, y), 0xFFFF) << y;  // coverage 0
+// Every pixel clear of all edges is solid (once) when the even-odd rule puts
+// its centre inside, untouched otherwise: crossing and nested contours,
+// either orientation, cut at every border and by far ends.
+TEST(PolygonFill, PixelsAwayFromTheEdgesFollowTheEvenOddRule) {
+    const int32_t g = 1000000000;
+    std::vector<std::vector<Polygon>> cases = {
+        {{{20, 20}, {100, 20}, {100, 100}, {20, 100}}, {{40, 40}, {40, 80}, {80, 80}, {80, 40}}},
+        {{{120, 10}, {160, 150}, {40, 60}, {200, 60}, {80, 150}}},
+        {{{20, -30}, {200, 10}, {150, 25}, {60, 80}}, {{200, 300}, {400, 300}, {400, 600}, {200, 600}}},
+        {{{240, 10}, {260, 10}, {260, 50}, {240, 50}}, {{-100, 10}, {-10, 10}, {-10, 50}, {-100, 50}},
+         {{250, 60}, {270, 60}, {270, 90}, {250, 90}}, {{100, 50}, {239, 50}, {239, 90}, {100, 90}}},
+        {{{-g, -40}, {g, 360}, {g, -40}}},
+        {{{g, -40}, {-g, 360}, {-g, -40}}},
+        {{{INT32_MIN, INT32_MIN}, {INT32_MAX, INT32_MIN}, {INT32_MAX, INT32_MAX}, {INT32_MIN, INT32_MAX}}},
+        {{{-3000000, 100}, {3000000, 140}, {200, 250}}, {{5000000, 200}, {-4000000, 20}, {100, 300}}},
+    };
+    std::mt19937 rng(5);
+    auto coordinate = [&](int32_t lo, int32_t hi, int32_t far) {
+        return rng() % 12 ? lo + static_cast<int32_t>(rng() % (hi - lo)) : static_cast<int32_t>(rng()) / far;
+    };
+    while (cases.size() < 40) {
+        std::vector<Polygon> polygons(1 + rng() % 3);
+        for (Polygon& p : polygons)
+            for (size_t n = 3 + rng() % 5; p.size() < n;)
+                p.push_back({coordinate(-60, 300, 256), coordinate(-60, 380, 1 << 20)});
+        cases.push_back(polygons);
     }
-    EXPECT_EQ(CountPixelsNot(0xFFFF), 10 * 11);
+    for (size_t c = 0; c < cases.size(); ++c) {
+        UseRecordingPen();
+        AddPolygons(cases[c]);
+        FillEdges(surface);
+        for (int y = 0; y < kScreenHeight; ++y)
+            for (int x = 0; x < kScreenWidth; ++x) {
+                const auto [inside, clear] = Reference(cases[c], x + 0.5, y + 0.5);
+                if (!clear) continue;
+                const int i = y * kScreenWidth + x;
+                ASSERT_EQ(recording.hits[i], inside ? 1 : 0) << "case " << c << " at " << x << "," << y;
+                if (inside) { ASSERT_GE(recording.coverage[i], 255) << "case " << c << " at " << x << "," << y; }
+            }
+    }
 }
 
-TEST(PolygonFill, NestedSquaresMakeARingWhateverTheirOrientation) {
-    std::vector<Point> outer = {{20, 20}, {100, 20}, {100, 100}, {20, 100}};
-    std::vector<Point> inner = {{40, 40}, {80, 40}, {80, 80}, {40, 80}};
-    std::vector<uint16_t> first;
-    for (int turn = 0; turn < 4; ++turn) {
-        std::vector<Point> o = outer, i = inner;
-        if (turn & 1) std::reverse(o.begin(), o.end());
-        if (turn & 2) std::reverse(i.begin(), i.end());
-        FillPolygons({o, i});
-        EXPECT_EQ(PixelAt(30, 30), 0x0000);
-        EXPECT_EQ(PixelAt(90, 60), 0x0000);
-        EXPECT_EQ(PixelAt(60, 60), 0xFFFF);
-        if (turn == 0) first = SurfaceSnapshot();
-        else EXPECT_EQ(SurfaceSnapshot(), first) << turn;
-    }
+// A square's rows stop above its bottom edge and its spans reach one column
+// past the right. Within a row the left edge ramps coverage up over the
+// columns it crosses, the right one down from the column after its start;
+// both in one column give one pixel.
+TEST(PolygonFill, CoverageAtTheEdgesOfSquaresAndSpans) {
+    UseRecordingPen();
+    AddPolygons({{{10, 10}, {20, 10}, {20, 20}, {10, 20}}});
+    FillEdges(surface);
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 30; ++x)
+            EXPECT_EQ(recording.At(x, y), y < 10 || y > 19 || x < 10 || x > 20 ? 0 : x == 10 ? 255 : 256) << x << "," << y;
+    UseRecordingPen();
+    FillSpanAA(surface, 7, 10 * 256, 14 * 256, 30 * 256, 34 * 256);
+    FillSpanAA(surface, 5, 2600, 2620, 2760, 2780);
+    const int ramps[] = {0, 63, 127, 191, 255, 255, 191, 127, 63, 0};
+    for (int x = 10; x <= 35; ++x)
+        EXPECT_EQ(recording.At(x, 7), x <= 14 ? ramps[x - 10] : x <= 30 ? 256 : ramps[x - 26]) << x;
+    EXPECT_EQ(recording.At(10, 5), 160);
+    EXPECT_EQ(std::accumulate(recording.hits.begin(), recording.hits.end(), 0), 4 + 16 + 4 + 1);
 }
 
 TEST(PolygonFill, EdgeOrderAndDirectionDoNotChangeThePixels) {
-    // A star that crosses itself, a ring and a fan of slivers.
-    std::vector<EdgeArgs> edges;
-    for (const auto& shape : std::vector<std::vector<Point>>{
+    std::vector<std::array<int32_t, 4>> edges;
+    for (const Polygon& p : std::vector<Polygon>{
              {{120, 10}, {160, 150}, {40, 60}, {200, 60}, {80, 150}},
-             {{10, 200}, {110, 180}, {120, 300}, {5, 310},
-              {30, 240}, {60, 280}, {90, 230}, {50, 215}},
-             {{150, 170}, {235, 175}, {160, 190}, {230, 220},
-              {155, 215}, {239, 300}, {140, 260}}}) {
-        for (const EdgeArgs& e : EdgesOf(shape)) edges.push_back(e);
-    }
-    ResetTestSurface();
-    for (const auto& e : edges) AddEdge(surface, e[0], e[1], e[2], e[3]);
-    FillEdges(surface);
-    std::vector<uint16_t> reference = SurfaceSnapshot();
-    EXPECT_GT(CountPixelsNot(0xFFFF), 5000);
-
+             {{10, 200}, {110, 180}, {120, 300}, {5, 310}, {30, 240}, {60, 280}, {90, 230}, {50, 215}},
+             {{150, 170}, {235, 175}, {160, 190}, {230, 220}, {155, 215}, {239, 300}, {140, 260}}})
+        for (size_t i = 0; i < p.size(); ++i)
+            edges.push_back({p[i].x, p[i].y, p[(i + 1) % p.size()].x, p[(i + 1) % p.size()].y});
     std::mt19937 rng(11);
+    std::vector<uint16_t> reference;
     for (int round = 0; round < 20; ++round) {
-        std::shuffle(edges.begin(), edges.end(), rng);
         ResetTestSurface();
         for (const auto& e : edges) {
-            if (rng() & 1) AddEdge(surface, e[0], e[1], e[2], e[3]);
-            else AddEdge(surface, e[2], e[3], e[0], e[1]);
+            if (round > 0 && rng() & 1) AddEdge(surface, e[2], e[3], e[0], e[1]);
+            else AddEdge(surface, e[0], e[1], e[2], e[3]);
         }
         FillEdges(surface);
+        if (round == 0) reference = SurfaceSnapshot();
         ASSERT_EQ(SurfaceSnapshot(), reference) << round;
+        std::shuffle(edges.begin(), edges.end(), rng);
     }
+    EXPECT_GT(CountPixelsNot(0xFFFF), 5000);
 }
 
-TEST(PolygonFill, CutAtTheTopKeepsTheRowsBelowExact) {
-    // The same polygon 100 rows lower draws the same rows, shifted.
-    std::vector<Point> shape = {{20, -30}, {200, 10}, {150, 25}, {60, 80}};
-    FillPolygons({shape});
-    std::vector<uint16_t> cut = SurfaceSnapshot();
-    for (Point& p : shape) p.y += 100;
-    FillPolygons({shape});
-    for (int y = 0; y < 80; ++y)
-        for (int x = 0; x < 240; ++x)
-            ASSERT_EQ(cut[y * 240 + x], PixelAt(x, y + 100)) << x << "," << y;
-}
-
-TEST(PolygonFill, ClipsAtTheBottomTheSidesAndTheCoordinateLimits) {
-    FillPolygons({{{200, 300}, {400, 300}, {400, 600}, {200, 600}}});
-    std::set<int> rows = ChangedRows();
-    EXPECT_EQ(*rows.begin(), 300);
-    EXPECT_EQ(*rows.rbegin(), 319);
-    EXPECT_EQ(PixelAt(239, 319), 0x0000);
-    EXPECT_EQ(CountPixelsNot(0xFFFF), 20 * 40);
-
-    ResetTestSurface();
-    AddPolygon({{-100, 10}, {-10, 10}, {-10, 50}, {-100, 50}});
-    AddPolygon({{10, -50}, {50, -50}, {30, -1}});
-    AddPolygon({{10, 320}, {50, 320}, {30, 400}});
-    EXPECT_EQ(EdgesInUse(), 2);  // only the left rectangle's sides are kept
-    FillEdges(surface);
-    EXPECT_EQ(CountPixelsNot(0xFFFF), 0);
-
-    AddPolygon({{INT32_MIN, INT32_MIN}, {INT32_MAX, INT32_MIN}, {INT32_MAX, INT32_MAX},
-                {INT32_MIN, INT32_MAX}});
-    FillEdges(surface);
-    EXPECT_EQ(CountPixelsNot(0x0000), 0);
-
-    // A half-plane far larger than the surface, bounded by x = y.
-    const int32_t g = 1000000000;
-    FillPolygons({{{-g, -g}, {g, g}, {g, -g}}});
-    EXPECT_EQ(PixelAt(100, 50), 0x0000);
-    EXPECT_EQ(PixelAt(50, 100), 0xFFFF);
-    EXPECT_EQ(PixelAt(200, 198), 0x0000);
-    EXPECT_EQ(PixelAt(198, 200), 0xFFFF);
-}
-
+// 512 edges fit and later ones are dropped; every fill empties the table.
 TEST(PolygonFill, TableDropsEdgesPast512AndEveryFillEmptiesIt) {
     ResetTestSurface();
-    FillEdges(surface);  // empty: nothing happens
-    EXPECT_EQ(CountPixelsNot(0xFFFF), 0);
-    for (int i = 0; i < 256; ++i) AddPolygon({{10, i}, {20, i}, {20, i + 1}, {10, i + 1}});
-    EXPECT_EQ(EdgesInUse(), 512);
+    for (int i = 0; i < 256; ++i) AddPolygons({{{10, i}, {20, i}, {20, i + 1}, {10, i + 1}}});
     EXPECT_EQ(AllocEdge(surface), nullptr);
-    AddPolygon({{10, 300}, {20, 300}, {20, 301}, {10, 301}});
+    AddPolygons({{{10, 300}, {20, 300}, {20, 301}, {10, 301}}});
     FillEdges(surface);
     EXPECT_EQ(PixelAt(15, 255), 0x0000);
     EXPECT_EQ(PixelAt(15, 300), 0xFFFF);
-
-    AddPolygon({{0, 310}, {30, 330}, {5, 340}});
+    AddPolygons({{{0, 310}, {30, 330}, {5, 340}}});
     FillEdges(surface);
-    EXPECT_EQ(surface.edges.min_row, 321);
-    EXPECT_EQ(surface.edges.max_row, -1);
-    EXPECT_EQ(EdgesInUse(), 0);
-    for (Edge* bucket : surface.edges.buckets) EXPECT_EQ(bucket, nullptr);
-    // Edges left from one fill do not reappear in the next.
+    EXPECT_EQ(surface.edges.pool_next, surface.edges.pool);
+    EXPECT_EQ(std::count(std::begin(surface.edges.buckets), std::end(surface.edges.buckets), nullptr), kEdgeBuckets);
     ResetTestSurface();
     FillEdges(surface);
     EXPECT_EQ(CountPixelsNot(0xFFFF), 0);
 }
 
-namespace {
-
-Edge MakeEdge(int32_t x, int32_t dx, int16_t y_end = 100) {
-    Edge e{};
-    e.y_end = y_end;
-    e.x_q8 = x;
-    e.dx_q8 = dx;
-    return e;
-}
-
-Edge* Link(std::vector<Edge*> list) {
-    for (size_t i = 0; i + 1 < list.size(); ++i) list[i]->next_active = list[i + 1];
-    list.back()->next_active = nullptr;
-    return list.front();
-}
-
-std::vector<Edge*> Walk(Edge* head) {
-    std::vector<Edge*> out;
-    for (; head != nullptr; head = head->next_active) out.push_back(head);
-    return out;
-}
-
-}  // namespace
-
-TEST(PolygonFillRows, OneBubblePassSortsAndEdgesEndingAboveTheRowLeave) {
-    // A large x moves far right, a small x only one place left.
-    Edge a = MakeEdge(0, 100), b = MakeEdge(50, 0), c = MakeEdge(60, 0);
-    EXPECT_EQ(Walk(AdvanceActiveEdges(Link({&a, &b, &c}), 5)), (std::vector<Edge*>{&b, &c, &a}));
-    EXPECT_EQ(a.x_q8, 100);
-    Edge d = MakeEdge(0, 0), e = MakeEdge(10, 0), f = MakeEdge(20, -100);
-    EXPECT_EQ(Walk(AdvanceActiveEdges(Link({&d, &e, &f}), 5)), (std::vector<Edge*>{&d, &f, &e}));
-
-    Edge g = MakeEdge(0, 0, 5), h = MakeEdge(10, 0, 6), i = MakeEdge(20, 0, 4);
-    EXPECT_EQ(Walk(AdvanceActiveEdges(Link({&g, &h, &i}), 5)), (std::vector<Edge*>{&h}));
-    EXPECT_EQ(AdvanceActiveEdges(nullptr, 5), nullptr);
-}
-
-TEST(PolygonFillRows, MergeStartsEachSearchAtThePreviousInsertion) {
-    Edge a = MakeEdge(0, 0), b = MakeEdge(100, 0);
-    Edge e1 = MakeEdge(50, 0), e2 = MakeEdge(20, 0), e3 = MakeEdge(200, 0), e4 = MakeEdge(100, 0);
-    e1.next_in_bucket = &e2;
-    e2.next_in_bucket = &e3;
-    e3.next_in_bucket = nullptr;
-    EXPECT_EQ(Walk(MergeNewEdges(Link({&a, &b}), &e1)),
-              (std::vector<Edge*>{&a, &e2, &e1, &b, &e3}));
-    // Equal x goes after the edges already there.
-    EXPECT_EQ(Walk(MergeNewEdges(Link({&a, &b}), &e4)), (std::vector<Edge*>{&a, &b, &e4}));
-    EXPECT_EQ(Walk(MergeNewEdges(nullptr, &e4)), (std::vector<Edge*>{&e4}));
-}
-
-TEST(FillSpan, RampsRiseOverTheLeftEdgeAndFallAfterTheRight) {
-    ResetTestSurface();
-    FillSpanAA(surface, 7, 10 * 256, 14 * 256, 30 * 256, 34 * 256);
-    const int left[] = {0, 63, 127, 191, 255};
-    for (int k = 0; k < 5; ++k) EXPECT_EQ(PixelAt(10 + k, 7), WhiteAfterCoverage(left[k])) << k;
-    for (int x = 15; x <= 30; ++x) EXPECT_EQ(PixelAt(x, 7), 0x0000) << x;
-    const int right[] = {255, 191, 127, 63};
-    for (int k = 0; k < 4; ++k) EXPECT_EQ(PixelAt(31 + k, 7), WhiteAfterCoverage(right[k])) << k;
-    EXPECT_EQ(PixelAt(35, 7), 0xFFFF);
-
-    // Both edges in one column give one pixel.
-    const int32_t x = 10 * 256;
-    EXPECT_EQ(DrawnPixels([] { FillSpanAA(surface, 5, x + 40, x + 60, x + 200, x + 220); }),
-              (PixelSet{{10, 5}}));
-    EXPECT_EQ(PixelAt(10, 5), WhiteAfterCoverage(160));
+// New edges of a row go in bucket order, each after every active edge of
+// smaller or equal x, the search starting at the edge inserted before it.
+TEST(PolygonFill, NewEdgesMergeIntoTheActiveOnesByX) {
+    auto make = [](int32_t x) { return Edge{9, x, 0, nullptr, nullptr}; };
+    Edge a = make(0), b = make(100), n1 = make(50), n2 = make(20), n3 = make(200), n4 = make(100);
+    n1.next_in_bucket = &n2;
+    n2.next_in_bucket = &n3;
+    for (Edge* bucket : {&n1, &n4}) {
+        a.next_active = &b;
+        b.next_active = nullptr;
+        std::vector<Edge*> order;
+        for (Edge* e = MergeNewEdges(&a, bucket); e != nullptr; e = e->next_active) order.push_back(e);
+        EXPECT_EQ(order, (bucket == &n1 ? std::vector<Edge*>{&a, &n2, &n1, &b, &n3} : std::vector<Edge*>{&a, &b, &n4}));
+    }
 }
