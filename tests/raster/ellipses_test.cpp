@@ -58,15 +58,15 @@ TEST(SoftDisc, SolidRowsAndARimOfPartialCoverage) {
             for (int x = 37; x <= 43; ++x) {
                 const int ax = std::abs(x - 40), ay = std::abs(y - 40), d = ax + ay;
                 const int expected = std::max(ax, ay) < r ? 256 : d == r ? 510 : r == 2 && d == 3 && ax < 3 && ay < 3 ? 127 : 0;
-                EXPECT_EQ(recording.At(x, y), expected) << "radius " << r << " at " << x << "," << y;
+                EXPECT_EQ(CoverageAt(x, y), expected) << "radius " << r << " at " << x << "," << y;
             }
     }
     UseRecordingPen();
     FillSoftDisc(surface, 100, 100, 12);
-    const Recording opaque = recording;
+    const std::vector<int> opaque = coverage;
     const std::vector<uint16_t> inverted = DrawnSurface([] { UseXorPen(); FillSoftDisc(surface, 100, 100, 12); }, 0x5A5A);
     for (int i = 0; i < kScreenWidth * kScreenHeight; ++i)
-        ASSERT_EQ(inverted[i], opaque.coverage[i] == 256 ? 0x5A5A ^ 0xFFFF : 0x5A5A) << i;
+        ASSERT_EQ(inverted[i], opaque[i] == 256 ? 0x5A5A ^ 0xFFFF : 0x5A5A) << i;
     for (int32_t r : {400, 32767, 32768, 1000000, INT32_MAX})
         EXPECT_EQ(DrawnPixels([&] { FillSoftDisc(surface, 120, 160, r); }).size(), 76800u) << r;
     EXPECT_EQ(DrawnPixels([] {

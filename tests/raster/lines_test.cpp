@@ -51,16 +51,16 @@ TEST(DrawLine, CoverageIsSplitBetweenPixelPairsAlongTheMajorAxis) {
         int total = 0;
         for (const auto& p : shallow) {
             total += p[2];
-            EXPECT_EQ(recording.At(50 + p[steep], 60 + p[!steep]), p[2]) << p[0] << "," << p[1] << " steep " << steep;
+            EXPECT_EQ(CoverageAt(50 + p[steep], 60 + p[!steep]), p[2]) << p[0] << "," << p[1] << " steep " << steep;
         }
-        EXPECT_EQ(std::accumulate(recording.coverage.begin(), recording.coverage.end(), 0), total);
+        EXPECT_EQ(std::accumulate(coverage.begin(), coverage.end(), 0), total);
     }
     const int lines[][5] = {{0, 5, 50, 5, 51}, {-10, 10, 10, 10, 11}, {0, 0, 9, 9, 10}, {7, 3, 7, 3, 1}};
     for (const auto& l : lines) {
         UseRecordingPen();
         DrawLine(surface, l[0], l[1], l[2], l[3]);
-        EXPECT_EQ(76800 - std::count(recording.coverage.begin(), recording.coverage.end(), 0), l[4]) << l[0];
-        EXPECT_GE(recording.At(l[2], l[3]), 255) << l[0];
+        EXPECT_EQ(76800 - std::count(coverage.begin(), coverage.end(), 0), l[4]) << l[0];
+        EXPECT_GE(CoverageAt(l[2], l[3]), 255) << l[0];
     }
 }
 

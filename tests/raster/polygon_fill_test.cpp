@@ -81,8 +81,8 @@ TEST(PolygonFill, PixelsAwayFromTheEdgesFollowTheEvenOddRule) {
                 const auto [inside, clear] = Reference(cases[c], x + 0.5, y + 0.5);
                 if (!clear) continue;
                 const int i = y * kScreenWidth + x;
-                ASSERT_EQ(recording.hits[i], inside ? 1 : 0) << "case " << c << " at " << x << "," << y;
-                if (inside) { ASSERT_GE(recording.coverage[i], 255) << "case " << c << " at " << x << "," << y; }
+                ASSERT_EQ(hits[i], inside ? 1 : 0) << "case " << c << " at " << x << "," << y;
+                if (inside) { ASSERT_GE(coverage[i], 255) << "case " << c << " at " << x << "," << y; }
             }
     }
 }
@@ -97,15 +97,15 @@ TEST(PolygonFill, CoverageAtTheEdgesOfSquaresAndSpans) {
     FillEdges(surface);
     for (int y = 0; y < 30; ++y)
         for (int x = 0; x < 30; ++x)
-            EXPECT_EQ(recording.At(x, y), y < 10 || y > 19 || x < 10 || x > 20 ? 0 : x == 10 ? 255 : 256) << x << "," << y;
+            EXPECT_EQ(CoverageAt(x, y), y < 10 || y > 19 || x < 10 || x > 20 ? 0 : x == 10 ? 255 : 256) << x << "," << y;
     UseRecordingPen();
     FillSpanAA(surface, 7, 10 * 256, 14 * 256, 30 * 256, 34 * 256);
     FillSpanAA(surface, 5, 2600, 2620, 2760, 2780);
     const int ramps[] = {0, 63, 127, 191, 255, 255, 191, 127, 63, 0};
     for (int x = 10; x <= 35; ++x)
-        EXPECT_EQ(recording.At(x, 7), x <= 14 ? ramps[x - 10] : x <= 30 ? 256 : ramps[x - 26]) << x;
-    EXPECT_EQ(recording.At(10, 5), 160);
-    EXPECT_EQ(std::accumulate(recording.hits.begin(), recording.hits.end(), 0), 4 + 16 + 4 + 1);
+        EXPECT_EQ(CoverageAt(x, 7), x <= 14 ? ramps[x - 10] : x <= 30 ? 256 : ramps[x - 26]) << x;
+    EXPECT_EQ(CoverageAt(10, 5), 160);
+    EXPECT_EQ(std::accumulate(hits.begin(), hits.end(), 0), 4 + 16 + 4 + 1);
 }
 
 TEST(PolygonFill, EdgeOrderAndDirectionDoNotChangeThePixels) {

@@ -1,7 +1,6 @@
 // Helpers of the raster tests: drawing on a cleared surface, and a pen that
 // records what each pixel is handed instead of blending it.
 #pragma once
-#include <cstdint>
 #include <set>
 #include <utility>
 #include <vector>
@@ -29,31 +28,23 @@ std::vector<uint16_t> DrawnSurface(Draw draw, uint16_t fill = 0xFFFF) {
     return SurfaceSnapshot();
 }
 
-// Plain plots and runs count as coverage 256, coverage plots as their weight
-// (a weight of 0 writes nothing); hits counts the writes per pixel.
-struct Recording {
-    std::vector<int> coverage, hits;
-    int At(int x, int y) const { return coverage[y * kScreenWidth + x]; }
-};
-inline Recording recording;
-
-inline void Record(ScreenSurface& s, int coverage) {
-    recording.coverage[s.current_pixel - s.pixel_base] += coverage;
-    recording.hits[s.current_pixel - s.pixel_base] += 1;
+// Per pixel, the coverage handed to the pen (256 for plain plots and runs)
+// and the number of writes; a coverage of 0 writes nothing.
+inline std::vector<int> coverage, hits;
+inline int CoverageAt(int x, int y) { return coverage[y * kScreenWidth + x]; }
+inline void Record(const uint16_t* p, int c) {
+    coverage[p - surface.pixel_base] += c;
+    hits[p - surface.pixel_base] += 1;
 }
 
 inline void UseRecordingPen() {
     ResetTestSurface();
-    recording = {std::vector<int>(kScreenWidth * kScreenHeight), std::vector<int>(kScreenWidth * kScreenHeight)};
-    surface.plain_plot = [](ScreenSurface& s) { Record(s, 256); };
-    surface.coverage_plot = [](ScreenSurface& s, int c) {
-        if ((c & 255) != 0) Record(s, c & 255);
-    };
+    coverage.assign(kScreenWidth * kScreenHeight, 0);
+    hits.assign(kScreenWidth * kScreenHeight, 0);
+    surface.plain_plot = [](ScreenSurface& s) { Record(s.current_pixel, 256); };
+    surface.coverage_plot = [](ScreenSurface& s, int c) { if (c & 255) Record(s.current_pixel, c & 255); };
     surface.run_plot = [](ScreenSurface& s, uint16_t* p, int32_t step, int32_t n) {
-        for (int32_t k = 0; k < n; ++k) {
-            s.current_pixel = p + k * step;
-            Record(s, 256);
-        }
+        for (int32_t k = 0; k < n; ++k) Record(s.current_pixel = p + k * step, 256);
     };
 }
 
