@@ -8,50 +8,35 @@
 #include "raster/polygon_fill.h"
 #include "raster_helpers.h"
 
-namespace {
-
-using Chord = std::array<int32_t, 4>;
-
-// Midpoint subdivision written plainly: both halves recurse and the area is
-// formed in 128 bits. Chords come out in pixels, in order along the curve.
-void Subdivide(int64_t x0, int64_t y0, int64_t x1, int64_t y1, int64_t x2, int64_t y2,
-               std::vector<Chord>* out) {
+// Midpoint subdivision written plainly: both halves recurse and the doubled
+// area is formed in 128 bits. Chords come out in pixels, in order.
+static void Subdivide(int64_t x0, int64_t y0, int64_t x1, int64_t y1, int64_t x2, int64_t y2, std::vector<std::array<int32_t, 4>>* out) {
     const __int128 area = static_cast<__int128>(x1 - x0) * (y2 - y0) - static_cast<__int128>(x2 - x0) * (y1 - y0);
-    if (area < 1024 && area > -1024) {
-        out->push_back({static_cast<int32_t>(x0 >> 4), static_cast<int32_t>(y0 >> 4),
-                        static_cast<int32_t>(x2 >> 4), static_cast<int32_t>(y2 >> 4)});
-        return;
-    }
+    if (area < 1024 && area > -1024) return out->push_back({int32_t(x0 >> 4), int32_t(y0 >> 4), int32_t(x2 >> 4), int32_t(y2 >> 4)});
     const int64_t lx = (x0 + x1) >> 1, ly = (y0 + y1) >> 1, rx = (x1 + x2) >> 1, ry = (y1 + y2) >> 1;
     Subdivide(x0, y0, lx, ly, (lx + rx) >> 1, (ly + ry) >> 1, out);
     Subdivide((lx + rx) >> 1, (ly + ry) >> 1, rx, ry, x2, y2, out);
 }
 
-}  // namespace
-
 // Lines and filled edges alike get exactly the reference's chords, also
 // where the doubled area of a wide curve needs more than 32 bits.
-TEST(CurveFlattening, ChordsFollowTheMidpointSubdivision) {
-    const std::array<int32_t, 6> curves[] = {
-        {0, 0, 800, 0, 800, 800},
-        {160, 3000, 1900, 100, 3700, 4900},
-        {3800, 5000, -900, 2000, 3800, 160},  // bends back across itself
-        {100 * 16 + 7, 50 * 16 + 3, 3, 310 * 16, 230 * 16 + 15, 300 * 16 + 9},
-        {-30000 * 16, 300 * 16, 120 * 16, -200 * 16, 30240 * 16, 300 * 16},
+TEST(Curves, ChordsFollowTheMidpointSubdivision) {
+    const int32_t curves[][6] = {
+        {0, 0, 800, 0, 800, 800},      {160, 3000, 1900, 100, 3700, 4900}, {3800, 5000, -900, 2000, 3800, 160},
+        {1607, 803, 3, 4960, 3695, 4809}, {-480000, 4800, 1920, -3200, 483840, 4800},
         {1920 - 262144, 4800, 1920, 4800 - 8192, 1920 + 262144, 4800},  // area exactly 2^32
-        {0, 0, 1600, 3200, 3200, 6400},                                 // straight: one chord
-        {160, 160, 160, 160, 160, 160},
+        {0, 0, 1600, 3200, 3200, 6400}, {160, 160, 160, 160, 160, 160},  // one chord
     };
     for (const auto& c : curves) {
-        std::vector<Chord> chords;
+        std::vector<std::array<int32_t, 4>> chords;
         Subdivide(c[0], c[1], c[2], c[3], c[4], c[5], &chords);
         EXPECT_EQ(DrawnSurface([&] { CurveToLines(surface, c[0], c[1], c[2], c[3], c[4], c[5]); }),
-                  DrawnSurface([&] { for (const Chord& k : chords) DrawLine(surface, k[0], k[1], k[2], k[3]); }))
+                  DrawnSurface([&] { for (const auto& k : chords) DrawLine(surface, k[0], k[1], k[2], k[3]); }))
             << c[0] << "," << c[1] << ": " << chords.size() << " chords";
         auto fill = [&](bool reference) {
             return DrawnSurface([&] {
-                if (reference) for (const Chord& k : chords) AddEdge(surface, k[0], k[1], k[2], k[3]);
-                else CurveToEdges(surface, c[0], c[1], c[2], c[3], c[4], c[5]);
+                if (reference) for (const auto& k : chords) AddEdge(surface, k[0], k[1], k[2], k[3]);
+                if (!reference) CurveToEdges(surface, c[0], c[1], c[2], c[3], c[4], c[5]);
                 AddEdge(surface, c[4] >> 4, c[5] >> 4, c[0] >> 4, c[1] >> 4);
                 FillEdges(surface);
             });

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cmath>
 #include <numeric>
@@ -12,42 +13,28 @@
 
 namespace {
 
-struct Point {
-    int32_t x, y;
-};
-using Polygon = std::vector<Point>;
+using Polygon = std::vector<std::array<int32_t, 2>>;
+using EdgeList = std::vector<std::array<int32_t, 4>>;  // x0, y0, x1, y1
 
-void AddPolygons(const std::vector<Polygon>& polygons) {
+EdgeList EdgesOf(const std::vector<Polygon>& polygons) {
+    EdgeList out;
     for (const Polygon& p : polygons)
-        for (size_t i = 0; i < p.size(); ++i) {
-            const Point& b = p[(i + 1) % p.size()];
-            AddEdge(surface, p[i].x, p[i].y, b.x, b.y);
-        }
+        for (size_t i = 0; i < p.size(); ++i) out.push_back({p[i][0], p[i][1], p[(i + 1) % p.size()][0], p[(i + 1) % p.size()][1]});
+    return out;
 }
 
-// The even-odd rule at a pixel's centre, and whether the centre lies clear of
-// every edge: three pixels, plus the drift of an edge's Q8 step over the
-// rows from its top (under 1/256 pixel a row).
-std::pair<bool, bool> Reference(const std::vector<Polygon>& polygons, double px, double py) {
-    bool inside = false, clear = true;
-    for (const Polygon& p : polygons)
-        for (size_t i = 0; i < p.size(); ++i) {
-            const double ax = p[i].x, ay = p[i].y;
-            const double bx = p[(i + 1) % p.size()].x, by = p[(i + 1) % p.size()].y;
-            if ((ay > py) != (by > py) && px < ax + (py - ay) * (bx - ax) / (by - ay)) inside = !inside;
-            const double dx = bx - ax, dy = by - ay, len2 = dx * dx + dy * dy;
-            const double t = len2 == 0 ? 0 : std::clamp(((px - ax) * dx + (py - ay) * dy) / len2, 0.0, 1.0);
-            const double drift = std::max(0.0, py - std::min(ay, by)) / 256;
-            clear = clear && std::hypot(ax + t * dx - px, ay + t * dy - py) >= 3 + drift;
-        }
-    return {inside, clear};
+void Fill(const EdgeList& edges) {
+    for (const auto& e : edges) AddEdge(surface, e[0], e[1], e[2], e[3]);
+    FillEdges(surface);
 }
 
 }  // namespace
 
-// Every pixel clear of all edges is solid (once) when the even-odd rule puts
-// its centre inside, untouched otherwise: crossing and nested contours,
-// either orientation, cut at every border and by far ends.
+// Every pixel whose centre lies clear of all edges (three pixels, plus the
+// drift of an edge's Q8 step, under 1/256 pixel a row from its top) is solid
+// once when the even-odd rule puts the centre inside, untouched otherwise:
+// crossing and nested contours, either orientation, cut at every border and
+// by far ends.
 TEST(PolygonFill, PixelsAwayFromTheEdgesFollowTheEvenOddRule) {
     const int32_t g = 1000000000;
     std::vector<std::vector<Polygon>> cases = {
@@ -66,24 +53,27 @@ TEST(PolygonFill, PixelsAwayFromTheEdgesFollowTheEvenOddRule) {
         return rng() % 12 ? lo + static_cast<int32_t>(rng() % (hi - lo)) : static_cast<int32_t>(rng()) / far;
     };
     while (cases.size() < 40) {
-        std::vector<Polygon> polygons(1 + rng() % 3);
-        for (Polygon& p : polygons)
-            for (size_t n = 3 + rng() % 5; p.size() < n;)
-                p.push_back({coordinate(-60, 300, 256), coordinate(-60, 380, 1 << 20)});
-        cases.push_back(polygons);
+        cases.emplace_back(1 + rng() % 3);
+        for (Polygon& p : cases.back())
+            for (size_t n = 3 + rng() % 5; p.size() < n;) p.push_back({coordinate(-60, 300, 256), coordinate(-60, 380, 1 << 20)});
     }
     for (size_t c = 0; c < cases.size(); ++c) {
+        const EdgeList edges = EdgesOf(cases[c]);
         UseRecordingPen();
-        AddPolygons(cases[c]);
-        FillEdges(surface);
-        for (int y = 0; y < kScreenHeight; ++y)
-            for (int x = 0; x < kScreenWidth; ++x) {
-                const auto [inside, clear] = Reference(cases[c], x + 0.5, y + 0.5);
-                if (!clear) continue;
-                const int i = y * kScreenWidth + x;
-                ASSERT_EQ(hits[i], inside ? 1 : 0) << "case " << c << " at " << x << "," << y;
-                if (inside) { ASSERT_GE(coverage[i], 255) << "case " << c << " at " << x << "," << y; }
+        Fill(edges);
+        for (int i = 0; i < kScreenWidth * kScreenHeight; ++i) {
+            const double px = i % kScreenWidth + 0.5, py = i / kScreenWidth + 0.5;
+            bool inside = false, clear = true;
+            for (const auto& e : edges) {
+                const double ax = e[0], ay = e[1], dx = e[2] - ax, dy = e[3] - ay, len2 = dx * dx + dy * dy;
+                if ((ay > py) != (ay + dy > py) && px < ax + (py - ay) * dx / dy) inside = !inside;
+                const double t = len2 == 0 ? 0 : std::clamp(((px - ax) * dx + (py - ay) * dy) / len2, 0.0, 1.0);
+                clear = clear && std::hypot(ax + t * dx - px, ay + t * dy - py) >= 3 + std::max(0.0, py - std::min(ay, ay + dy)) / 256;
             }
+            if (!clear) continue;
+            ASSERT_EQ(hits[i], inside ? 1 : 0) << "case " << c << " at " << px << "," << py;
+            ASSERT_GE(coverage[i], inside ? 255 : 0) << "case " << c << " at " << px << "," << py;
+        }
     }
 }
 
@@ -93,8 +83,7 @@ TEST(PolygonFill, PixelsAwayFromTheEdgesFollowTheEvenOddRule) {
 // both in one column give one pixel.
 TEST(PolygonFill, CoverageAtTheEdgesOfSquaresAndSpans) {
     UseRecordingPen();
-    AddPolygons({{{10, 10}, {20, 10}, {20, 20}, {10, 20}}});
-    FillEdges(surface);
+    Fill(EdgesOf({{{10, 10}, {20, 10}, {20, 20}, {10, 20}}}));
     for (int y = 0; y < 30; ++y)
         for (int x = 0; x < 30; ++x)
             EXPECT_EQ(CoverageAt(x, y), y < 10 || y > 19 || x < 10 || x > 20 ? 0 : x == 10 ? 255 : 256) << x << "," << y;
@@ -102,52 +91,24 @@ TEST(PolygonFill, CoverageAtTheEdgesOfSquaresAndSpans) {
     FillSpanAA(surface, 7, 10 * 256, 14 * 256, 30 * 256, 34 * 256);
     FillSpanAA(surface, 5, 2600, 2620, 2760, 2780);
     const int ramps[] = {0, 63, 127, 191, 255, 255, 191, 127, 63, 0};
-    for (int x = 10; x <= 35; ++x)
-        EXPECT_EQ(CoverageAt(x, 7), x <= 14 ? ramps[x - 10] : x <= 30 ? 256 : ramps[x - 26]) << x;
+    for (int x = 10; x <= 35; ++x) EXPECT_EQ(CoverageAt(x, 7), x <= 14 ? ramps[x - 10] : x <= 30 ? 256 : ramps[x - 26]) << x;
     EXPECT_EQ(CoverageAt(10, 5), 160);
     EXPECT_EQ(std::accumulate(hits.begin(), hits.end(), 0), 4 + 16 + 4 + 1);
 }
 
 TEST(PolygonFill, EdgeOrderAndDirectionDoNotChangeThePixels) {
-    std::vector<std::array<int32_t, 4>> edges;
-    for (const Polygon& p : std::vector<Polygon>{
-             {{120, 10}, {160, 150}, {40, 60}, {200, 60}, {80, 150}},
-             {{10, 200}, {110, 180}, {120, 300}, {5, 310}, {30, 240}, {60, 280}, {90, 230}, {50, 215}},
-             {{150, 170}, {235, 175}, {160, 190}, {230, 220}, {155, 215}, {239, 300}, {140, 260}}})
-        for (size_t i = 0; i < p.size(); ++i)
-            edges.push_back({p[i].x, p[i].y, p[(i + 1) % p.size()].x, p[(i + 1) % p.size()].y});
-    std::mt19937 rng(11);
-    std::vector<uint16_t> reference;
-    for (int round = 0; round < 20; ++round) {
-        ResetTestSurface();
-        for (const auto& e : edges) {
-            if (round > 0 && rng() & 1) AddEdge(surface, e[2], e[3], e[0], e[1]);
-            else AddEdge(surface, e[0], e[1], e[2], e[3]);
-        }
-        FillEdges(surface);
-        if (round == 0) reference = SurfaceSnapshot();
-        ASSERT_EQ(SurfaceSnapshot(), reference) << round;
-        std::shuffle(edges.begin(), edges.end(), rng);
-    }
+    EdgeList edges = EdgesOf({{{120, 10}, {160, 150}, {40, 60}, {200, 60}, {80, 150}},
+                              {{10, 200}, {110, 180}, {120, 300}, {5, 310}, {30, 240}, {60, 280}, {90, 230}, {50, 215}},
+                              {{150, 170}, {235, 175}, {160, 190}, {230, 220}, {155, 215}, {239, 300}, {140, 260}}});
+    const std::vector<uint16_t> reference = DrawnSurface([&] { Fill(edges); });
     EXPECT_GT(CountPixelsNot(0xFFFF), 5000);
-}
-
-// 512 edges fit and later ones are dropped; every fill empties the table.
-TEST(PolygonFill, TableDropsEdgesPast512AndEveryFillEmptiesIt) {
-    ResetTestSurface();
-    for (int i = 0; i < 256; ++i) AddPolygons({{{10, i}, {20, i}, {20, i + 1}, {10, i + 1}}});
-    EXPECT_EQ(AllocEdge(surface), nullptr);
-    AddPolygons({{{10, 300}, {20, 300}, {20, 301}, {10, 301}}});
-    FillEdges(surface);
-    EXPECT_EQ(PixelAt(15, 255), 0x0000);
-    EXPECT_EQ(PixelAt(15, 300), 0xFFFF);
-    AddPolygons({{{0, 310}, {30, 330}, {5, 340}}});
-    FillEdges(surface);
-    EXPECT_EQ(surface.edges.pool_next, surface.edges.pool);
-    EXPECT_EQ(std::count(std::begin(surface.edges.buckets), std::end(surface.edges.buckets), nullptr), kEdgeBuckets);
-    ResetTestSurface();
-    FillEdges(surface);
-    EXPECT_EQ(CountPixelsNot(0xFFFF), 0);
+    std::mt19937 rng(11);
+    for (int round = 0; round < 20; ++round) {
+        std::shuffle(edges.begin(), edges.end(), rng);
+        for (auto& e : edges)
+            if (rng() & 1) e = {e[2], e[3], e[0], e[1]};
+        ASSERT_EQ(DrawnSurface([&] { Fill(edges); }), reference) << round;
+    }
 }
 
 // New edges of a row go in bucket order, each after every active edge of
