@@ -27,22 +27,6 @@ void MakeTagged(Drawing& d, int n, int16_t tag) {
 
 }  // namespace
 
-// The vertex count, the vertices, the shape count and the shapes, little-
-// endian without padding; spare bytes are copied as they are.
-TEST(Library, SlotBytesAreLittleEndianWithoutPadding) {
-    OwnedDrawing o({{kShapeOutline, MakeColour(255, 128, 0, 200), {{-2, 300}, {0x1234, -1, kPointCurveEnd}}}});
-    o.d.vertices[1].spare = 0x5A;
-    o.d.shapes[0].spare = 0xA5;
-    LibraryInit(lib);
-    ASSERT_TRUE(StoreDrawing(lib, 0, o.d));
-    EXPECT_EQ(SlotBytes(lib, 0), (std::vector<uint8_t>{0x02, 0x00, 0xFE, 0xFF, 0x2C, 0x01, 0x00, 0x00, 0x34, 0x12, 0xFF, 0xFF, 0x02, 0x5A,
-                                                       0x01, 0x00, 0x00, 0x00, 0x02, 0x00, 0x02, 0xA5, 0xFF, 0x80, 0x00, 0xC8, 0x00, 0xFC}));
-    o.d.vertex_count = o.d.shape_count = 0;
-    EXPECT_EQ(PackedSize(o.d), 4u);
-    EXPECT_TRUE(StoreDrawing(lib, 1, o.d));
-    EXPECT_TRUE(BoundsEmpty(DrawingBounds(MakeDrawingView(lib.slots[1].data), kEditorView)));
-}
-
 // Stores into 40 slots that grow, shrink (down to empty drawings) and skip
 // places, checked against a mirror of every slot's bytes; slots outside
 // 0..63 are neither stored nor fetched, and what would overflow the arena

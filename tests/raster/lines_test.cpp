@@ -4,34 +4,9 @@
 
 #include <algorithm>
 #include <bit>
-#include <climits>
 #include <numeric>
-#include <random>
 
 #include "raster_helpers.h"
-
-// The vertical pass comes first, then the horizontal one; any visible result
-// lies on the surface.
-TEST(Lines, ClippingMovesEndsOntoTheBorderOrRejectsTheLine) {
-    ResetTestSurface();
-    const int32_t rows[][9] = {
-        {3, 4, 200, 300, 1, 3, 4, 200, 300},     {-100, -100, -1, 500, 0}, {-10, 5, 5, -10, 0},
-        {-10, 10, 10, 10, 1, 0, 10, 10, 10},     {0, 0, 400, 400, 1, 0, 0, 239, 239},
-        {300, -50, -60, 310, 1, 239, 11, 0, 250}, {INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX, 1, 0, 0, 239, 239}};
-    for (const auto& r : rows) {
-        int32_t v[4] = {r[0], r[1], r[2], r[3]};
-        ASSERT_EQ(ClipLine(surface, &v[0], &v[1], &v[2], &v[3]), r[4]) << r[0] << "," << r[1];
-        if (r[4]) { EXPECT_EQ(std::vector<int32_t>(v, v + 4), std::vector<int32_t>(r + 5, r + 9)) << r[0]; }
-    }
-    std::mt19937 rng(7);
-    std::uniform_int_distribution<int32_t> any(INT32_MIN, INT32_MAX), near(-2000, 2000);
-    for (int i = 0; i < 20000; ++i) {
-        int32_t v[4];
-        for (int32_t& c : v) c = i % 2 ? near(rng) : any(rng);
-        if (!ClipLine(surface, &v[0], &v[1], &v[2], &v[3])) continue;
-        ASSERT_TRUE(v[0] >= 0 && v[0] < 240 && v[2] >= 0 && v[2] < 240 && v[1] >= 0 && v[1] < 320 && v[3] >= 0 && v[3] < 320) << i;
-    }
-}
 
 // (0,0)-(4,1): the accumulator adds 16384 per column and wraps at column 4.
 // Turned steep, the line hands out the same coverages transposed; along an

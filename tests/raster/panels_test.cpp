@@ -6,8 +6,9 @@
 #include "raster_helpers.h"
 
 // A frame at least two rows high inverts every pixel once under XOR; one row
-// high, the row is drawn twice. Corners may come in either order.
-TEST(Panels, FramesCoverTheirEdgesOnce) {
+// high, the row is drawn twice. Corners may come in either order; a filled
+// rectangle keeps what lies on the surface.
+TEST(Panels, FramesAndFillsCoverTheirPixelsOnce) {
     const int16_t frames[][5] = {{10, 10, 20, 10, 11}, {10, 10, 20, 11, 22}, {10, 5, 20, 30, 70}, {20, 30, 10, 5, 70}};
     for (const auto& f : frames) {
         const PixelSet frame = DrawnPixels([&] { FrameRect(surface, f[0], f[1], f[2], f[3]); });
@@ -15,6 +16,8 @@ TEST(Panels, FramesCoverTheirEdgesOnce) {
         EXPECT_TRUE(frame.count({f[0], f[1]}) && frame.count({f[2], f[3]}) && frame.count({f[0], f[3]}));
         EXPECT_EQ(DrawnPixels([&] { UseXorPen(); FrameRect(surface, f[0], f[1], f[2], f[3]); }), f[1] == f[3] ? PixelSet{} : frame);
     }
+    const PixelSet corner = DrawnPixels([] { FillRect(surface, 250, 330, 230, 310); });
+    EXPECT_TRUE(corner.size() == 100 && corner.count({239, 319}) && corner.count({230, 310}));
 }
 
 // Each row: box, depth, then the inset of rows 0, 1, ... (-1: no pixels; 99:

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "drawing/library.h"
 #include "raster/lines.h"
 #include "support/drawing_literal.h"
 #include "support/test_surface.h"
@@ -17,12 +16,6 @@ struct Case {
     Transform view;
     std::vector<std::array<int, 3>> probes;  // x, y, word
 };
-
-std::vector<uint16_t> Rendered(const DrawingView& view, const Transform& t = kIdentity) {
-    ResetTestSurface();
-    RenderDrawing(surface, view, t);
-    return SurfaceSnapshot();
-}
 
 }  // namespace
 
@@ -55,7 +48,8 @@ TEST(ShapeRenderer, ShapesDrawWhereTheirPointTypesSay) {
     };
     for (const Case& c : cases) {
         OwnedDrawing o(c.shapes);
-        const std::vector<uint16_t> pixels = Rendered(ViewOf(o.d), c.view);
+        ResetTestSurface();
+        RenderDrawing(surface, ViewOf(o.d), c.view);
         for (const auto& [x, y, word] : c.probes)
             EXPECT_TRUE(word == kInk ? PixelAt(x, y) != kWhite : PixelAt(x, y) == word) << c.name << " at " << x << "," << y;
         EXPECT_TRUE(!c.probes.empty() || CountPixelsNot(kWhite) == 0) << c.name;
@@ -64,30 +58,4 @@ TEST(ShapeRenderer, ShapesDrawWhereTheirPointTypesSay) {
         PlotPixel(surface, 239, 319);
         EXPECT_EQ(PixelAt(239, 319), surface.pen_colour.word) << c.name;
     }
-}
-
-// A curve end that no control point precedes is a corner, in both kinds. A
-// record whose block runs past the view's vertices is skipped; a library
-// slot's view draws like the drawing stored there.
-TEST(ShapeRenderer, DrawingsDrawLikeTheirPlainEquivalents) {
-    for (uint8_t kind : {kShapeFilled, kShapeOutline}) {
-        OwnedDrawing corners({{kind, kRed, {{30, 30}, {150, 40}, {90, 200}}}});
-        OwnedDrawing ends({{kind, kRed, {{30, 30}, {150, 40, kPointCurveEnd}, {90, 200, kPointCurveEnd}}}});
-        EXPECT_EQ(Rendered(ViewOf(ends.d)), Rendered(ViewOf(corners.d)));
-        EXPECT_GT(CountPixelsNot(kWhite), 200);
-    }
-    static DrawingLibrary lib;
-    LibraryInit(lib);
-    OwnedDrawing o({{kShapeFilled, kRed, {{20, 20}, {60, 20}, {60, 60}}},
-                    {kShapeOutline, kHalfBlue, {{-500, -500}, {400, 300}, {-200, 600, kPointControl}}},
-                    {kShapeFilled, kRed, {{100, 100}, {140, 100}, {140, 140}}}});
-    ASSERT_TRUE(StoreDrawing(lib, 2, o.d));
-    const std::vector<uint16_t> whole = Rendered(ViewOf(o.d));
-    EXPECT_EQ(Rendered(MakeDrawingView(lib.slots[2].data)), whole);
-    DrawingView cut = ViewOf(o.d);
-    cut.vertex_count = 8;
-    Rendered(cut);
-    EXPECT_EQ(PixelAt(50, 30), 0xF800);
-    EXPECT_EQ(PixelAt(130, 110), kWhite);
-    EXPECT_NE(whole[110 * 240 + 130], kWhite);
 }
