@@ -75,19 +75,10 @@ struct RandomDrawing {
             case 3: DrawLine(s, v[0], v[1], v[2], v[3]); break;
             case 4: DrawLineUnclipped(s, v[0], v[1], v[2], v[3]); break;
             case 5: DrawDashedLine(s, v[0], v[1], v[2], v[3], static_cast<uint16_t>(v[4])); break;
-            case 6:
-                AddEdge(s, v[0], v[1], v[2], v[3]);
-                AddEdge(s, v[2], v[3], v[4], v[5]);
-                AddEdge(s, v[4], v[5], v[0], v[1]);
-                FillEdges(s);
-                break;
+            case 6: AddEdge(s, v[0], v[1], v[2], v[3]), AddEdge(s, v[2], v[3], v[4], v[5]), AddEdge(s, v[4], v[5], v[0], v[1]), FillEdges(s); break;
             case 7: FillSpanAA(s, v[0] % 330, v[1], Widen(1, 2), v[3], Widen(3, 4)); break;
             case 8: CurveToLines(s, v[0], v[1], v[2], v[3], v[4], v[5]); break;
-            case 9:
-                CurveToEdges(s, v[0], v[1], v[2], v[3], v[4], v[5]);
-                AddEdge(s, v[4] >> 4, v[5] >> 4, v[0] >> 4, v[1] >> 4);
-                FillEdges(s);
-                break;
+            case 9: CurveToEdges(s, v[0], v[1], v[2], v[3], v[4], v[5]), AddEdge(s, v[4] >> 4, v[5] >> 4, v[0] >> 4, v[1] >> 4), FillEdges(s); break;
             case 10: DrawCircle(s, v[0], v[1], v[6]); break;
             case 11: DrawEllipse(s, v[0], v[1], v[6], v[7]); break;
             case 12: FillSoftDisc(s, v[0], v[1], v[6]); break;
