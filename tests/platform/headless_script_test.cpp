@@ -114,6 +114,7 @@ TEST(HeadlessTiming, StepsArriveAtTheDocumentedTimes) {
         // Up is where the stylus last was; positions off the screen pass through.
         {"down -5 400\nexpect 0 0 000000\nup\n", "down -5,400 @0 up -5,400 @10 close @20"},
         {"move 7 8\nup\n", "move 7,8 @0 up 7,8 @10 close @20"},
+        {"drag 1 2 3 4 1\nup\n", "down 1,2 @0 move 3,4 @10 up 3,4 @20 up 3,4 @30 close @40"},
         {"# nothing\n\n", "close @0"},
     };
     for (const auto& c : cases) {
@@ -193,9 +194,6 @@ TEST(HeadlessFrames, TraceListsLifeCycleCallsAndTheDisplayIsPortrait) {
     EXPECT_STREQ(HeadlessTrace(),
                  "set_taskbar_visible(0) create_window open_display open_input suspend resume "
                  "close_input close_display set_taskbar_visible(1) destroy_window");
-    for (int i = 0; i < 300; ++i) kBackend->open_input();  // a full trace keeps its beginning
-    EXPECT_EQ(std::string(HeadlessTrace()).rfind("set_taskbar_visible(0) create_window", 0), 0u);
-    EXPECT_LT(std::string(HeadlessTrace()).size(), 2048u);
     const GXDisplayProperties d = kBackend->display_properties();
     EXPECT_EQ(std::vector<int>({int(d.width), int(d.height), d.x_pitch, d.y_pitch, d.bits_per_pixel}),
               std::vector<int>({240, 320, 2, 480, 16}));

@@ -75,8 +75,9 @@ TEST_F(Program, QuittingEndsTheProgramFromEveryModeAndCountsTheLinesLeft) {
         EXPECT_EQ(run.out, "note: the program quit before the script ended; 2 lines were not run\n") << mode;
         EXPECT_EQ(ReadFile(dir + "/after.png"), "") << mode;
     }
-    EXPECT_EQ(Script("tap 230 10\ntap 230 90\nshot after.png\n").out,
-              "note: the program quit before the script ended; 1 line was not run\n");
+    const ProgramRun failed = Script("expect 0 0 123456\ntap 230 10\ntap 230 90\nshot after.png\n");
+    EXPECT_EQ(failed.status, 1) << "the failed check still counts";
+    EXPECT_EQ(failed.out, "note: the program quit before the script ended; 1 line was not run\n");
 }
 
 // The files screen over a root of 25 files and 12 directories, each holding a

@@ -7,9 +7,8 @@
 #include <deque>
 #include <string>
 
-#include "input/input.h"
-#include "platform/headless.h"
 #include "shell/shell.h"
+#include "support/headless_session.h"
 
 namespace {
 
@@ -31,18 +30,15 @@ const PlatformBackend kRecorder = Recorder(1), kNoWindow = Recorder(0);
 
 Message Pen(uint32_t message, int x = 0, int y = 0) { return {message, 0, PackPosition(x, y)}; }
 
-class Shell : public ::testing::Test {
+class Shell : public HeadlessSession {
   protected:
     void SetUp() override {
-        saved_ = platform;
+        HeadlessSession::SetUp();
         platform = &kRecorder;
-        ResetHeadless();
         queue.clear();
         shell = ShellState{};
         SetCloseHook(nullptr);
     }
-    void TearDown() override { platform = saved_; }
-    const PlatformBackend* saved_;
 };
 
 const char* const kTearDown =
@@ -72,7 +68,7 @@ TEST_F(Shell, PumpKeepsTheStylusStateAndFocusMessagesDriveTheDisplay) {
         return std::to_string(input.stylus_x) + "," + std::to_string(input.stylus_y) + " tap " +
                std::to_string(input.tap_latch) + " down " + std::to_string(input.stylus_down);
     };
-    EXPECT_EQ(pump({Pen(kMessageLeftButtonDown, 12, 34567)}), "12,34567 tap 1 down 1");
+    EXPECT_EQ(pump({Pen(kMessageLeftButtonDown, 1234, 34567)}), "1234,34567 tap 1 down 1");
     // A tap inside one pump is still seen; up keeps the position of the last move.
     EXPECT_EQ(pump({Pen(kMessageLeftButtonDown, 1, 2), Pen(kMessageMouseMove, 50, 60),
                     Pen(kMessageLeftButtonUp, 200, 300)}),

@@ -7,31 +7,24 @@
 #include <string>
 
 #include "drawing/drawing.h"
-#include "platform/headless.h"
 #include "platform/host_files.h"
 #include "screens/file_browser.h"
 #include "shell/main_loop.h"
+#include "support/headless_session.h"
 #include "support/test_files.h"
-#include "support/test_surface.h"
-#include "ui/ui_loop.h"
 
 namespace {
 
-class StartUp : public testing::Test {
+class StartUp : public HeadlessSession {
   protected:
     void SetUp() override {
-        saved_ = platform;
-        ResetHeadless();
-        platform = HeadlessBackend();
+        HeadlessSession::SetUp();
         ASSERT_EQ(mkdir((root + "/tovu").c_str(), 0755), 0);
         SetDeviceRoot(root.c_str());
-        ResetTestSurface(0x1234);
     }
-    void TearDown() override { platform = saved_; }
     void Settings(const std::string& bytes) { ASSERT_TRUE(WriteFile(root + "/tovu/kalvenorix.ini", bytes)); }
     TemporaryFolder folder;
     const std::string root = folder.Path();
-    const PlatformBackend* saved_ = nullptr;
 };
 
 }  // namespace
@@ -39,18 +32,11 @@ class StartUp : public testing::Test {
 // The line's terminator is not part of the path; a missing backslash is added
 // at either end where it fits in the 512-byte path. An empty file changes nothing.
 TEST_F(StartUp, TheSettingsNameTheBrowsersDirectory) {
-    const std::string long_line = "\\" + std::string(700, 'x') + "\n";
-    const std::string fits = "\\" + std::string(509, 'y');
+    const std::string long_line = "\\" + std::string(700, 'x') + "\n", fits = "\\" + std::string(509, 'y');
     const std::pair<std::string, std::string> rows[] = {
-        {"", std::string(511, 'z')},
-        {"\n", "\\"},
-        {"\\tovu\\\nsecond line\n", "\\tovu\\"},
-        {"\\My Documents\\\r\n", "\\My Documents\\"},
-        {"\\last\\", "\\last\\"},
-        {"\\a\n", "\\a\\"},
-        {"d\r\n", "\\d\\"},
-        {"docs\\pictures", "\\docs\\pictures\\"},
-        {long_line, long_line.substr(0, 511)},
+        {"", std::string(511, 'z')}, {"\n", "\\"}, {"\\tovu\\\nsecond line\n", "\\tovu\\"},
+        {"\\My Documents\\\r\n", "\\My Documents\\"}, {"\\last\\", "\\last\\"}, {"\\a\n", "\\a\\"},
+        {"d\r\n", "\\d\\"}, {"docs\\pictures", "\\docs\\pictures\\"}, {long_line, long_line.substr(0, 511)},
         {fits + "\n", fits + "\\"},
     };
     for (const auto& [file, directory] : rows) {
@@ -78,6 +64,7 @@ TEST_F(StartUp, ShowsTheSplashBuildsTheObjectsAndFreesThemOnce) {
     EXPECT_GT(white, 100);
     EXPECT_EQ(other, 0);
     EXPECT_STREQ(files.directory, "\\docs\\");
+    EXPECT_EQ(ui.stroke_colour.alpha, 255) << "the preview takes the current colour";
     ASSERT_NE(ui.skin, nullptr);
     EXPECT_EQ(drawing.shape_capacity, 512u);
     StopProgram();
@@ -85,7 +72,6 @@ TEST_F(StartUp, ShowsTheSplashBuildsTheObjectsAndFreesThemOnce) {
     EXPECT_EQ(drawing.vertices, nullptr);
     StopProgram();
 
-    ResetTestSurface(0x1234);
     SetDeviceRoot((root + "/missing").c_str());
     StartProgram();
     EXPECT_EQ(ui.skin, nullptr) << "no skin: no widget images";
