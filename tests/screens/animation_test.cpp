@@ -52,24 +52,13 @@ TEST_F(AnimationScreen, AnEmptyLibraryNeitherAddsNorPlays) {
     EXPECT_EQ(PickOwner(5, 5), 7);
 }
 
-// Taking tabs away stops at none; the selection names the newest tab's actor,
-// and an add refused at 64 actors changes neither.
-TEST_F(AnimationScreen, TabsStopAtNoneAndAnAddRefusedAt64ActorsChangesNothing) {
-    StoreSquare();
-    Strip(kAnimationAddStrip, kAddActorCell, 3);
-    Strip(kAnimationAddStrip, kFewerTabsCell, 5);
-    EXPECT_EQ(Tabs(), std::tuple(3, 0, 2));
-    Strip(kAnimationAddStrip, kAddActorCell, 61);
-    EXPECT_EQ(Tabs(), std::tuple(64, 61, 60));
-    stage_screen.selected_actor = 5;
-    Strip(kAnimationAddStrip, kAddActorCell);
-    EXPECT_EQ(Tabs(), std::tuple(64, 61, 5));
-}
-
-// Adding leaves the picks as they were; a tab press refreshes them.
-TEST_F(AnimationScreen, ATabPressRefreshesThePicks) {
+// Adding leaves the picks as they were, a tab press refreshes them; taking
+// tabs away stops at none.
+TEST_F(AnimationScreen, TabsRefreshThePicksAndStopAtNone) {
     StoreSquare();
     Strip(kAnimationAddStrip, kAddActorCell);
+    Strip(kAnimationAddStrip, kFewerTabsCell, 2);
+    EXPECT_EQ(Tabs(), std::tuple(1, 0, 0));
     const Point32 origin = MapPoint(stage.actors[0].transform, 0, 0);
     EXPECT_EQ(PickOwner(int16_t(origin.x), int16_t(origin.y)), -1);
     RunCommand(kAnimationCommands, kAnimationActorTabs);

@@ -52,10 +52,8 @@ TEST(StrokeCapture, AFullStrokeDropsNewCornersButMovesItsLiveEnd) {
 // Each row: the press, the drags, pixels in the stroke colour and one left white.
 TEST(StrokePreview, EachCanvasModeDrawsItsShapeInTheStrokeColour) {
     const struct { int16_t mode; Points points, red; std::pair<int, int> white; } rows[] = {
-        {kCanvasPolyline, {{20, 20}, {60, 20}, {60, 80}}, {{40, 20}, {60, 50}}, {40, 50}},
         {kCanvasFilled, {{20, 20}, {100, 20}, {100, 100}, {20, 100}}, {{60, 60}}, {150, 60}},
         {kCanvasLine, {{10, 10}, {50, 10}}, {{30, 10}}, {30, 11}},
-        {kCanvasRectangle, {{100, 100}, {60, 140}}, {{80, 100}, {80, 140}, {60, 120}}, {80, 120}},
         {kCanvasCircle, {{120, 160}, {120, 180}}, {{120, 179}, {101, 160}}, {120, 160}},  // radius 19
         {kCanvasEllipse, {{120, 160}, {150, 150}}, {{150, 160}, {90, 160}, {120, 150}, {120, 170}}, {120, 160}},
         {kCanvasNone, {{10, 10}, {50, 10}}, {}, {30, 10}},
