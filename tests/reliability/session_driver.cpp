@@ -67,13 +67,14 @@ const char* CheckProgramInvariants() {
 }
 
 // ---------------------------------------------------------------------------
-// The driver. A child session shares a log with its parent: the steps fed
-// (after the record) and why it stopped.
+// The driver. A child session shares a log with its parent: why it stopped,
+// and the steps fed, generated or recorded, after the record.
 // ---------------------------------------------------------------------------
 struct SharedLog {
-    int64_t steps_fed, restarts, capacity;
+    int64_t steps_fed, restarts;
     char fault[256];
 };
+constexpr int64_t kGestureSlack = 1024;  // room for the last gesture's steps past the end
 
 struct Rng {
     uint64_t state;
@@ -88,25 +89,22 @@ struct Rng {
     bool Chance(int percent) { return Below(100) < percent; }
 };
 
-constexpr int kPendingCapacity = 1024;
 static struct Driver {
-    const SessionSource* source;
+    uint64_t seed;
     Rng rng;
-    SessionStep pending[kPendingCapacity];  // the rest of the gesture being fed
-    int pending_head, pending_count;
+    SessionStep* steps;
+    int64_t generated, fed, end;
     Message queue[2];
     int queue_head, queue_count;
     uint64_t clock, due;
     int idle_passes;  // empty pumps still owed before the next step
     int16_t last_x, last_y;
-    int64_t fed;
     SharedLog* log;
 } driver;
 
 static void Push(SessionStep::Kind kind, int x, int y, int32_t wait_ms = 0) {
-    if (driver.pending_count < kPendingCapacity)
-        driver.pending[(driver.pending_head + driver.pending_count++) % kPendingCapacity] =
-            SessionStep{kind, static_cast<int16_t>(x), static_cast<int16_t>(y), wait_ms};
+    if (driver.generated < driver.end + kGestureSlack)
+        driver.steps[driver.generated++] = SessionStep{kind, static_cast<int16_t>(x), static_cast<int16_t>(y), wait_ms};
 }
 
 // ---------------------------------------------------------------------------
@@ -140,7 +138,7 @@ static int CollectWidgets(const WidgetRecord* table, const WidgetRecord** out, i
 // A widget of the current screen mostly; now and then one of any screen.
 static WidgetRecord ChooseWidget() {
     Rng& r = driver.rng;
-    const int32_t preferred = kProfiles[driver.source->seed % 3].preferred_mode;
+    const int32_t preferred = kProfiles[driver.seed % 3].preferred_mode;
     const WidgetRecord* widgets[kBoxCapacity];
     const int n = r.Chance(preferred < 0 ? 10 : 3)
                       ? CollectWidgets(kAllTables[r.Below(static_cast<int>(std::size(kAllTables)))], widgets, 0, true)
@@ -198,7 +196,7 @@ static void Stroke(int fewest, int most, int reach) {
 
 static void GenerateGesture() {
     Rng& r = driver.rng;
-    const int* weights = kProfiles[driver.source->seed % 3].weights;
+    const int* weights = kProfiles[driver.seed % 3].weights;
     int roll = r.Below(100), gesture = 0, x = 0, y = 0;
     while (roll >= weights[gesture]) roll -= weights[gesture++];
     WidgetRecord w = kScreen;
@@ -258,24 +256,6 @@ static void Waiting() {
     ++waits_since_start;
 }
 
-static bool NextStep(SessionStep* out) {
-    const SessionSource& s = *driver.source;
-    if (driver.fed >= (s.generate > 0 ? s.generate : static_cast<int64_t>(s.steps.size()))) return false;
-    if (s.generate > 0) {
-        while (driver.pending_count == 0) GenerateGesture();
-        --driver.pending_count;
-        *out = driver.pending[driver.pending_head++ % kPendingCapacity];
-    } else {
-        *out = s.steps[static_cast<size_t>(driver.fed)];
-    }
-    if (SharedLog* log = driver.log) {
-        if (driver.fed < log->capacity) reinterpret_cast<SessionStep*>(log + 1)[driver.fed] = *out;
-        log->steps_fed = driver.fed + 1;
-    }
-    ++driver.fed;
-    return true;
-}
-
 static void Enqueue(uint32_t message, int x, int y) {
     driver.queue[(driver.queue_head + driver.queue_count++) % 2] = Message{message, 0, PackPosition(x, y)};
 }
@@ -289,21 +269,23 @@ static int DriverPeek() {
     }
     driver.clock = std::max(driver.clock, driver.due);
     Waiting();
-    SessionStep step;
-    if (!NextStep(&step)) throw SessionEnd{};
+    if (driver.fed == driver.end) throw SessionEnd{};
+    while (driver.fed == driver.generated) GenerateGesture();
+    const SessionStep step = driver.steps[driver.fed++];
+    driver.log->steps_fed = driver.fed;
     driver.due = driver.clock + 10;
-    switch (step.kind) {
-    case SessionStep::kDown: Enqueue(kMessageLeftButtonDown, step.x, step.y); break;
-    case SessionStep::kMove: Enqueue(kMessageMouseMove, step.x, step.y); break;
-    case SessionStep::kUp: Enqueue(kMessageLeftButtonUp, driver.last_x, driver.last_y); return 1;
-    case SessionStep::kTap:
-        Enqueue(kMessageLeftButtonDown, step.x, step.y);
-        Enqueue(kMessageLeftButtonUp, step.x, step.y);
-        break;
-    case SessionStep::kWait: driver.due = driver.clock++ + static_cast<uint64_t>(std::max(0, step.wait_ms)); return 0;
+    if (step.kind == SessionStep::kWait) {
+        driver.due = driver.clock++ + static_cast<uint64_t>(std::max(0, step.wait_ms));
+        return 0;
     }
-    driver.last_x = step.x;
-    driver.last_y = step.y;
+    static const uint32_t kMessages[] = {kMessageLeftButtonDown, kMessageMouseMove, kMessageLeftButtonUp,
+                                         kMessageLeftButtonDown};
+    if (step.kind != SessionStep::kUp) {  // up lifts the stylus where it was
+        driver.last_x = step.x;
+        driver.last_y = step.y;
+    }
+    Enqueue(kMessages[step.kind], driver.last_x, driver.last_y);
+    if (step.kind == SessionStep::kTap) Enqueue(kMessageLeftButtonUp, step.x, step.y);
     return 1;
 }
 
@@ -349,10 +331,13 @@ static const std::string& SessionFolder() {
 // as the process started.
 static void Run(const SessionSource& source, SharedLog* log) {
     driver = Driver{};
-    driver.source = &source;
+    driver.seed = source.seed;
     driver.rng = Rng{source.seed};
-    driver.clock = driver.due = 1000000;
     driver.log = log;
+    driver.steps = log != nullptr ? reinterpret_cast<SessionStep*>(log + 1) : nullptr;
+    driver.end = source.generate > 0 ? source.generate : static_cast<int64_t>(source.steps.size());
+    driver.generated = source.generate > 0 ? 0 : driver.end;
+    driver.clock = driver.due = 1000000;
     SetDeviceRoot(source.root != nullptr ? source.root : (SessionFolder() + "/root").c_str());
     if (surface.pixel_base == nullptr) InitScreenSurfaceFrom(surface, kPortraitDisplay);
     std::fill(std::begin(guarded_block), std::end(guarded_block), kGuard);
@@ -387,7 +372,9 @@ static void Run(const SessionSource& source, SharedLog* log) {
     platform = saved;
 }
 
-void RunSessionInProcess(const SessionSource& source) {
+void RunScriptInProcess(const std::string& script) {
+    SessionSource source;
+    source.script = script;
     Run(source, nullptr);
     StopProgram();
 }
@@ -396,17 +383,18 @@ SessionOutcome RunSession(const SessionSource& source, bool quiet) {
     SessionOutcome outcome;
     outcome.failed = true;
     outcome.fault = "no shared memory for the step log";
-    const int64_t capacity = source.generate > 0 ? source.generate : static_cast<int64_t>(source.steps.size());
-    const size_t bytes = sizeof(SharedLog) + sizeof(SessionStep) * static_cast<size_t>(capacity);
+    const size_t steps = source.generate > 0 ? static_cast<size_t>(source.generate + kGestureSlack) : source.steps.size();
+    const size_t bytes = sizeof(SharedLog) + sizeof(SessionStep) * steps;
     auto* log = static_cast<SharedLog*>(mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0));
     if (log == MAP_FAILED) return outcome;
-    log->capacity = capacity;  // the rest is zero
+    auto* logged = reinterpret_cast<SessionStep*>(log + 1);
+    std::copy(source.steps.begin(), source.steps.end(), logged);
     SessionFolder();
     std::fflush(nullptr);
     const pid_t pid = fork();
     if (pid == 0) {
         if (quiet && std::freopen("/dev/null", "w", stderr) == nullptr) _exit(4);
-        alarm(static_cast<unsigned>(120 + capacity / 100));  // a session that stops pumping is a fault too
+        alarm(static_cast<unsigned>(120 + steps / 100));  // a session that stops pumping is a fault too
         Run(source, log);
         _exit(0);
     }
@@ -418,13 +406,13 @@ SessionOutcome RunSession(const SessionSource& source, bool quiet) {
                                                     : "killed by signal " + std::to_string(WTERMSIG(status));
     else if (WEXITSTATUS(status) != 0)
         outcome.fault = WEXITSTATUS(status) == 3 ? std::string("invariant broken: ") + log->fault
-                                                 : "exit status " + std::to_string(WEXITSTATUS(status)) + " (a sanitizer report, if any, is above)";
+                                                 : "exit status " + std::to_string(WEXITSTATUS(status)) +
+                                                       " (a sanitizer report, if any, is above)";
     else
         outcome = SessionOutcome{};
     outcome.steps_run = log->steps_fed;
     outcome.restarts = log->restarts;
-    const auto* steps = reinterpret_cast<const SessionStep*>(log + 1);
-    outcome.steps.assign(steps, steps + std::min(log->steps_fed, capacity));
+    outcome.steps.assign(logged, logged + log->steps_fed);
     munmap(log, bytes);
     return outcome;
 }

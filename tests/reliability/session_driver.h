@@ -36,8 +36,9 @@ struct SessionOutcome {
 // Runs in a child process with every check; quiet drops its stderr.
 SessionOutcome RunSession(const SessionSource& source, bool quiet = false);
 SessionOutcome RunRandomSession(uint64_t seed, int64_t steps);
-// Runs on this process (a broken check aborts); the program is stopped at the end.
-void RunSessionInProcess(const SessionSource& source);
+// Runs a script on this process (a broken check aborts) on the driver's
+// device folder; the program is stopped at the end, its state left to look at.
+void RunScriptInProcess(const std::string& script);
 // Drops steps while the replay still fails, for at most `seconds`.
 std::vector<SessionStep> ShrinkSession(std::vector<SessionStep> steps, double seconds);
 std::string SessionScript(const std::vector<SessionStep>& steps, const std::string& comment);
