@@ -1,38 +1,37 @@
-// Bad files at start: whatever the skin picture, the settings file and the
-// device folder hold, the program starts, runs a short session headless and
-// writes its screenshots (a shot it cannot write would end the run with
-// status 1). A skin it cannot use leaves the widgets without images; a
-// settings line that names nothing lists nothing.
+// Bad input files. Whatever the device folder holds, the program starts, runs
+// a short session headless and writes its screenshots: a skin it cannot use
+// leaves the widgets without images, a settings line that names nothing lists
+// nothing. And every file of the fuzz targets' corpora (grown by the libFuzzer
+// binaries of fuzz/build.sh) goes through its target, built with the project's
+// compiler: a broken expectation aborts.
+#include <dirent.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <fstream>
+#include <iterator>
 #include <sstream>
-#include <string>
-#include <vector>
 
-#include "platform/host_files.h"
+#include "../../fuzz/fuzz_targets.h"
 
-namespace {
-
-// Run in the device folder, which starts with the bundled skin, settings
-// naming \pictures, and that folder. A case with a size writes a grey skin of it.
-const struct Case {
+// Run in a device folder that starts with the bundled skin, settings naming
+// \pictures, and that folder; a size writes a grey skin of that size first.
+static const struct {
     const char* what;
     const char* shell;
     int32_t skin_width, skin_height;
-} kCases[] = {
-    {"good files", "", 0, 0},
+} kFolders[] = {
+    {"good files", "true", 0, 0},
     {"no skin", "rm tovu/skin1.png", 0, 0},
     {"an empty skin", ": > tovu/skin1.png", 0, 0},
     {"a skin cut to 8 bytes", "head -c 8 ../skin.png > tovu/skin1.png", 0, 0},
     {"a skin cut to 40 bytes", "head -c 40 ../skin.png > tovu/skin1.png", 0, 0},
     {"a skin cut in half", "head -c $(($(stat -c %s ../skin.png) / 2)) ../skin.png > tovu/skin1.png", 0, 0},
     {"a corrupt skin", "printf '%0200d' 7 | dd of=tovu/skin1.png bs=1 seek=3000 conv=notrunc 2>/dev/null", 0, 0},
-    {"a skin of 5000 x 2", "", 5000, 2},
-    {"a skin of 1 x 1", "", 1, 1},
-    {"a skin of 20 x 20", "", 20, 20},
-    {"a skin of 100 x 100", "", 100, 100},
+    {"a skin of 5000 x 2", "true", 5000, 2},
+    {"a skin of 1 x 1", "true", 1, 1},
+    {"a skin of 20 x 20", "true", 20, 20},
+    {"a skin of 100 x 100", "true", 100, 100},
     {"a skin that is no PNG", "echo 'GIF89a, or rather not a picture' > tovu/skin1.png", 0, 0},
     {"a skin that is a folder", "rm tovu/skin1.png && mkdir tovu/skin1.png", 0, 0},
     {"empty settings", ": > tovu/kalvenorix.ini", 0, 0},
@@ -48,42 +47,54 @@ const struct Case {
     {"a device folder without any permission", "chmod 0 .", 0, 0},
 };
 
-const char kSession[] =
-    "shot start.png\n"
-    "tap 230 10\ntap 230 50\ntap 50 236\ntap 100 28\nshot files.png\n"  // the files screen: a folder, back up
-    "tap 230 10\ntap 230 10\ndrag 50 100 150 200\n"                      // the editor: an outline
-    "tap 200 10\ntap 210 90\ntap 100 150\nshot editor.png\n";            // the select tool picks it
-
-int Shell(const std::string& command) {
+static int Shell(const std::string& command) {
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
-
-}  // namespace
 
 TEST(BadFiles, TheProgramStartsWhateverTheDeviceFolderHolds) {
     char base[] = "/tmp/kn_badfiles_XXXXXX";
     ASSERT_NE(mkdtemp(base), nullptr);
     const std::string b = base;
-    auto run = [&](const std::string& root) {
-        return Shell("env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER=none timeout 120 " KN_EXECUTABLE " --script " + b +
-                     "/session --out " + b + "/out --root " + root + " > " + b + "/log 2>&1");
+    auto run = [&](const std::string& root) {  // files, a folder and back, an outline picked by the select tool
+        return Shell("printf 'tap 230 10\\ntap 230 50\\ntap 50 236\\ntap 100 28\\nshot files.png\\ntap 230 10\\ntap 230 10\\n"
+                     "drag 50 100 150 200\\ntap 200 10\\ntap 210 90\\ntap 100 150\\nshot editor.png\\n' | timeout 120 "
+                     KN_EXECUTABLE " --script /dev/stdin --out " + b + " --root " +
+                     root + " > " + b + "/log 2>&1");
     };
     auto log = [&] { return (std::stringstream() << std::ifstream(b + "/log").rdbuf()).str(); };
-    ASSERT_EQ(Shell("cd " + b + " && mkdir out && cp " KN_ASSET_DIR "/device/tovu/skin1.png skin.png && printf '" +
-                    std::string(kSession) + "' > session"), 0);
-    for (const Case& c : kCases) {
+    ASSERT_EQ(Shell("cp " KN_ASSET_DIR "/device/tovu/skin1.png " + b + "/skin.png"), 0);
+    for (const auto& folder : kFolders) {
         ASSERT_EQ(Shell("cd " + b + " && chmod -R u+rwx . && rm -rf root && mkdir -p root/tovu root/pictures && "
                         "cp skin.png root/tovu/skin1.png && printf '\\\\pictures\\n' > root/tovu/kalvenorix.ini"), 0);
-        std::vector<uint8_t> grey(static_cast<size_t>(c.skin_width * c.skin_height * 3), 128);
-        if (c.skin_width > 0) {
-            ASSERT_TRUE(EncodePngFile((b + "/root/tovu/skin1.png").c_str(), c.skin_width, c.skin_height, grey.data()));
-        }
-        ASSERT_EQ(Shell("cd " + b + "/root && " + (c.shell[0] != '\0' ? c.shell : "true")), 0) << c.what;
-        EXPECT_EQ(run(b + "/root"), 0) << c.what << "\n" << log();
+        std::vector<uint8_t> grey(static_cast<size_t>(folder.skin_width * folder.skin_height * 3), 128);
+        EXPECT_TRUE(grey.empty() || EncodePngFile((b + "/root/tovu/skin1.png").c_str(), folder.skin_width,
+                                                  folder.skin_height, grey.data()));
+        ASSERT_EQ(Shell("cd " + b + "/root && " + folder.shell), 0) << folder.what;
+        EXPECT_EQ(run(b + "/root"), 0) << folder.what << "\n" << log();
     }
     // A root that does not exist is refused on the command line, before anything starts.
     EXPECT_EQ(run(b + "/nowhere"), 2);
     EXPECT_NE(log().find("is not a folder"), std::string::npos) << log();
     Shell("chmod -R u+rwx " + b + " && rm -rf " + b);
+}
+
+TEST(BadFiles, EveryFuzzCorpusFileGoesThroughItsTarget) {
+    const struct {
+        const char* name;
+        int (*target)(const uint8_t*, size_t);
+    } kTargets[] = {{"skin_picture", fuzz::SkinPictureInput}, {"settings_file", fuzz::SettingsFileInput},
+                    {"session_script", fuzz::SessionScriptInput}, {"directory_listing", fuzz::DirectoryListingInput}};
+    for (const auto& t : kTargets) {
+        const std::string folder = KN_TEST_DIR "/../fuzz/corpus/" + std::string(t.name) + "/";
+        DIR* dir = opendir(folder.c_str());
+        ASSERT_NE(dir, nullptr) << folder;
+        for (const dirent* entry; (entry = readdir(dir)) != nullptr;) {
+            if (entry->d_name[0] == '.') continue;
+            std::ifstream in(folder + entry->d_name, std::ios::binary);
+            const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            EXPECT_EQ(t.target(bytes.data(), bytes.size()), 0) << folder << entry->d_name;
+        }
+        closedir(dir);
+    }
 }

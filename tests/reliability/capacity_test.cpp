@@ -6,13 +6,7 @@
 
 #include "animation/stage.h"
 #include "drawing/library.h"
-#include "platform/host_files.h"
 #include "raster/polygon_fill.h"
-#include "reliability/session_driver.h"
-#include "screens/animation_screen.h"
-#include "screens/drawing_editor.h"
-#include "screens/file_browser.h"
-#include "shell/main_loop.h"
 #include "support/test_surface.h"
 #include "surface/pick_list.h"
 #include "ui/stroke.h"
@@ -110,52 +104,4 @@ TEST(Capacity, EachIsReachedAndTheNextOperationChangesNothing) {
     }
     FreeDrawing(own);
     FreeDrawing(packing);
-}
-
-// Through the whole program: a zigzag drag of 700 moves becomes an outline of
-// 512 vertices, stored in slot 0 when the editor is chosen again; 70 new
-// drawings take slots up to 63, then reuse 63; 70 taps on the stage's add
-// actor stop at 64 actors, the tabs and the selection still naming actors.
-TEST(Capacity, ThroughTheWholeProgram) {
-    std::string script = "down 20 40\n";
-    for (int i = 1; i <= 700; ++i) script += "move " + std::to_string(20 + i / 4) + (i % 2 ? " 240\n" : " 40\n");
-    script += "up\ntap 230 10\ntap 230 10\n";
-    for (int i = 0; i < 70; ++i) script += "tap 27 10\ndown 60 " + std::to_string(100 + i) + "\nmove 120 200\nup\n";
-    script += "tap 230 10\ntap 230 30\n";
-    for (int i = 0; i < 70; ++i) script += "tap 7 310\n";
-    RunScriptInProcess(script);
-    EXPECT_EQ(MakeDrawingView(library.slots[0].data).shapes[0].count, kStrokeMaxPoints);
-    EXPECT_EQ(library.slot_count, kSlotCount);
-    EXPECT_EQ(editor.next_new_slot, kLastNewSlot);
-    EXPECT_EQ(stage.actor_count, kActorCapacity);
-    EXPECT_EQ(stage_screen.actor_tab_count, kActorCapacity);
-    EXPECT_EQ(stage_screen.selected_actor, kActorCapacity - 1);
-}
-
-// The file browser's buffers: lists of 8,192 bytes keep whole names only; a
-// name of 255 bytes fits a file but not a folder with its backslash; a search
-// pattern of 255 characters lists, one more does not; a settings line longer
-// than the 512-byte path is cut to 511 bytes.
-TEST(Capacity, FileBrowserBuffers) {
-    char root[] = "/tmp/kn_capacity_XXXXXX";
-    ASSERT_NE(mkdtemp(root), nullptr);
-    const std::string r = root, a(120, 'a'), b(129, 'b'), ab = "\\" + a + "\\" + b + "\\";
-    ASSERT_EQ(std::system(("cd " + r + " && mkdir lists names tovu && printf '%03000d\\n' 0 > tovu/kalvenorix.ini && "
-                           "mkdir -p " + a + "/" + b + " && touch " + a + "/" + b + "/x.txt && cd lists && p=$(printf %036d 0)"
-                           " && for i in $(seq 100 399); do touch f$i$p && mkdir d$i${p#0}; done && cd ../names && "
-                           "touch $(printf %0255d 0) && mkdir $(printf 1%0254d 0) $(printf 2%0253d 0)").c_str()), 0);
-    SetDeviceRoot(root);
-    ListDirectory("\\lists\\*.*", files.file_list, files.directory_list);
-    for (const char* list : {files.file_list, files.directory_list})  // items of 40 bytes
-        EXPECT_TRUE(std::strlen(list) > kListBytes - 50 && std::strlen(list) < kListBytes && std::strlen(list) % 41 == 40) << list;
-    ListDirectory("\\names\\*.*", files.file_list, files.directory_list);
-    EXPECT_EQ(std::string(files.file_list), std::string(255, '0'));
-    EXPECT_EQ(std::string(files.directory_list), "\\2" + std::string(253, '0'));
-    ListDirectory((ab + "*.*").c_str(), files.file_list, files.directory_list);
-    EXPECT_STREQ(files.file_list, "x.txt");
-    ListDirectory((ab + "\\*.*").c_str(), files.file_list, files.directory_list);
-    EXPECT_STREQ(files.file_list, "");
-    ReadSettings();
-    EXPECT_EQ(std::strlen(files.directory), kDirectoryBytes - 1);
-    (void)std::system(("rm -rf " + r).c_str());
 }
