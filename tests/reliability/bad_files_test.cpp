@@ -14,38 +14,32 @@
 
 #include "../../fuzz/fuzz_targets.h"
 
-// Run in a device folder that starts with the bundled skin, settings naming
-// \pictures, and that folder; a size writes a grey skin of that size first.
-static const struct {
-    const char* what;
-    const char* shell;
-    int32_t skin_width, skin_height;
-} kFolders[] = {
-    {"good files", "true", 0, 0},
-    {"no skin", "rm tovu/skin1.png", 0, 0},
-    {"an empty skin", ": > tovu/skin1.png", 0, 0},
-    {"a skin cut to 8 bytes", "head -c 8 ../skin.png > tovu/skin1.png", 0, 0},
-    {"a skin cut to 40 bytes", "head -c 40 ../skin.png > tovu/skin1.png", 0, 0},
-    {"a skin cut in half", "head -c $(($(stat -c %s ../skin.png) / 2)) ../skin.png > tovu/skin1.png", 0, 0},
-    {"a corrupt skin", "printf '%0200d' 7 | dd of=tovu/skin1.png bs=1 seek=3000 conv=notrunc 2>/dev/null", 0, 0},
-    {"a skin of 5000 x 2", "true", 5000, 2},
-    {"a skin of 1 x 1", "true", 1, 1},
-    {"a skin of 20 x 20", "true", 20, 20},
-    {"a skin of 100 x 100", "true", 100, 100},
-    {"a skin that is no PNG", "echo 'GIF89a, or rather not a picture' > tovu/skin1.png", 0, 0},
-    {"a skin that is a folder", "rm tovu/skin1.png && mkdir tovu/skin1.png", 0, 0},
-    {"empty settings", ": > tovu/kalvenorix.ini", 0, 0},
-    {"binary settings", "head -c 2000 ../skin.png > tovu/kalvenorix.ini", 0, 0},
-    {"settings without a line end", "printf '\\\\pictures' > tovu/kalvenorix.ini", 0, 0},
-    {"a settings line of 5000 characters", "printf '%05000d\\n\\\\pictures\\n' 0 > tovu/kalvenorix.ini", 0, 0},
-    {"a path of 600 characters", "printf '\\\\%0600d\\\\\\n' 0 > tovu/kalvenorix.ini", 0, 0},
-    {"a folder that does not exist", "printf '\\\\no\\\\such\\\\folder\\r\\n' > tovu/kalvenorix.ini", 0, 0},
-    {"a path out of the device", "printf '\\\\..\\\\..\\\\etc\\n' > tovu/kalvenorix.ini", 0, 0},
-    {"settings that are a folder", "rm tovu/kalvenorix.ini && mkdir tovu/kalvenorix.ini", 0, 0},
-    {"an empty device folder", "rm -r tovu pictures", 0, 0},
-    {"a device folder without read permission", "chmod 0 pictures && chmod 0111 .", 0, 0},
-    {"a device folder without any permission", "chmod 0 .", 0, 0},
+// Each changes a device folder that holds the bundled skin, settings naming
+// \pictures, and that folder.
+static const char* const kFolders[] = {
+    "true",                                                                  // good files
+    "rm tovu/skin1.png",
+    ": > tovu/skin1.png",
+    "head -c 8 ../skin.png > tovu/skin1.png",
+    "head -c 40 ../skin.png > tovu/skin1.png",
+    "head -c $(($(stat -c %s ../skin.png) / 2)) ../skin.png > tovu/skin1.png",
+    "printf '%0200d' 7 | dd of=tovu/skin1.png bs=1 seek=3000 conv=notrunc 2>/dev/null",  // corrupt
+    "echo 'GIF89a, or rather not a picture' > tovu/skin1.png",
+    "rm tovu/skin1.png && mkdir tovu/skin1.png",
+    ": > tovu/kalvenorix.ini",
+    "head -c 2000 ../skin.png > tovu/kalvenorix.ini",                       // binary settings
+    "printf '\\\\pictures' > tovu/kalvenorix.ini",                          // no line end
+    "printf '%05000d\\n\\\\pictures\\n' 0 > tovu/kalvenorix.ini",
+    "printf '\\\\%0600d\\\\\\n' 0 > tovu/kalvenorix.ini",                   // a path longer than 512 bytes
+    "printf '\\\\no\\\\such\\\\folder\\r\\n' > tovu/kalvenorix.ini",
+    "printf '\\\\..\\\\..\\\\etc\\n' > tovu/kalvenorix.ini",                // out of the device
+    "rm tovu/kalvenorix.ini && mkdir tovu/kalvenorix.ini",
+    "rm -r tovu pictures",
+    "chmod 0 pictures && chmod 0111 .",                                     // no read permission
+    "chmod 0 .",
 };
+// Grey skins of these sizes: larger than the decoder takes, smaller than the tables expect.
+static const int32_t kSkinSizes[][2] = {{5000, 2}, {1, 1}, {20, 20}, {100, 100}};
 
 static int Shell(const std::string& command) {
     const int status = std::system(command.c_str());
@@ -59,19 +53,22 @@ TEST(BadFiles, TheProgramStartsWhateverTheDeviceFolderHolds) {
     auto run = [&](const std::string& root) {  // files, a folder and back, an outline picked by the select tool
         return Shell("printf 'tap 230 10\\ntap 230 50\\ntap 50 236\\ntap 100 28\\nshot files.png\\ntap 230 10\\ntap 230 10\\n"
                      "drag 50 100 150 200\\ntap 200 10\\ntap 210 90\\ntap 100 150\\nshot editor.png\\n' | timeout 120 "
-                     KN_EXECUTABLE " --script /dev/stdin --out " + b + " --root " +
-                     root + " > " + b + "/log 2>&1");
+                     KN_EXECUTABLE " --script /dev/stdin --out " + b + " --root " + root + " > " + b + "/log 2>&1");
     };
     auto log = [&] { return (std::stringstream() << std::ifstream(b + "/log").rdbuf()).str(); };
     ASSERT_EQ(Shell("cp " KN_ASSET_DIR "/device/tovu/skin1.png " + b + "/skin.png"), 0);
-    for (const auto& folder : kFolders) {
+    for (size_t i = 0; i < std::size(kFolders) + std::size(kSkinSizes); ++i) {
         ASSERT_EQ(Shell("cd " + b + " && chmod -R u+rwx . && rm -rf root && mkdir -p root/tovu root/pictures && "
-                        "cp skin.png root/tovu/skin1.png && printf '\\\\pictures\\n' > root/tovu/kalvenorix.ini"), 0);
-        std::vector<uint8_t> grey(static_cast<size_t>(folder.skin_width * folder.skin_height * 3), 128);
-        EXPECT_TRUE(grey.empty() || EncodePngFile((b + "/root/tovu/skin1.png").c_str(), folder.skin_width,
-                                                  folder.skin_height, grey.data()));
-        ASSERT_EQ(Shell("cd " + b + "/root && " + folder.shell), 0) << folder.what;
-        EXPECT_EQ(run(b + "/root"), 0) << folder.what << "\n" << log();
+                        "cp skin.png root/tovu/skin1.png && printf '\\\\\\\\pictures\\\\n' > root/tovu/kalvenorix.ini"), 0);
+        const std::string change = i < std::size(kFolders) ? kFolders[i] : "a grey skin of another size";
+        if (i < std::size(kFolders)) {
+            ASSERT_EQ(Shell("cd " + b + "/root && " + change), 0) << change;
+        } else {
+            const int32_t* size = kSkinSizes[i - std::size(kFolders)];
+            const std::vector<uint8_t> grey(static_cast<size_t>(size[0] * size[1] * 3), 128);
+            ASSERT_TRUE(EncodePngFile((b + "/root/tovu/skin1.png").c_str(), size[0], size[1], grey.data()));
+        }
+        EXPECT_EQ(run(b + "/root"), 0) << change << "\n" << log();
     }
     // A root that does not exist is refused on the command line, before anything starts.
     EXPECT_EQ(run(b + "/nowhere"), 2);
@@ -80,20 +77,18 @@ TEST(BadFiles, TheProgramStartsWhateverTheDeviceFolderHolds) {
 }
 
 TEST(BadFiles, EveryFuzzCorpusFileGoesThroughItsTarget) {
-    const struct {
-        const char* name;
-        int (*target)(const uint8_t*, size_t);
-    } kTargets[] = {{"skin_picture", fuzz::SkinPictureInput}, {"settings_file", fuzz::SettingsFileInput},
-                    {"session_script", fuzz::SessionScriptInput}, {"directory_listing", fuzz::DirectoryListingInput}};
-    for (const auto& t : kTargets) {
-        const std::string folder = KN_TEST_DIR "/../fuzz/corpus/" + std::string(t.name) + "/";
+    const std::pair<const char*, int (*)(const uint8_t*, size_t)> kTargets[] = {
+        {"skin_picture", fuzz::SkinPictureInput}, {"settings_file", fuzz::SettingsFileInput},
+        {"session_script", fuzz::SessionScriptInput}, {"directory_listing", fuzz::DirectoryListingInput}};
+    for (const auto& [name, target] : kTargets) {
+        const std::string folder = KN_TEST_DIR "/../fuzz/corpus/" + std::string(name) + "/";
         DIR* dir = opendir(folder.c_str());
         ASSERT_NE(dir, nullptr) << folder;
         for (const dirent* entry; (entry = readdir(dir)) != nullptr;) {
             if (entry->d_name[0] == '.') continue;
             std::ifstream in(folder + entry->d_name, std::ios::binary);
             const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-            EXPECT_EQ(t.target(bytes.data(), bytes.size()), 0) << folder << entry->d_name;
+            EXPECT_EQ(target(bytes.data(), bytes.size()), 0) << folder << entry->d_name;
         }
         closedir(dir);
     }
