@@ -26,10 +26,7 @@ std::string Everything() {
            Bytes(&library, sizeof library) + Bytes(&stage, sizeof stage) + Bytes(&pick_list, sizeof pick_list) +
            Bytes(surface.edges.pool, sizeof surface.edges.pool) + Bytes(ui.stroke, sizeof ui.stroke);
 }
-void Strokes(int count, int points) {
-    own.vertex_count = own.shape_count = 0;
-    for (int i = 0; i < count; ++i) AddStrokeShape(own, kIdentity, static_cast<uint16_t>(points), zigzag, kShapeFilled, kBlack);
-}
+void Empty() { own.vertex_count = own.shape_count = 0; }
 // The library rows store n vertices in shapes of `per_shape`.
 bool Store(int slot, int n, int per_shape) {
     packing.vertex_count = static_cast<uint16_t>(n);
@@ -50,26 +47,21 @@ const struct Row {
     int64_t (*held)();
     bool (*at_capacity)();  // what still works there, or null
 } kRows[] = {
-    {"vertices, in strokes of 512", kVertexCapacity, [] { Strokes(0, 0); },
+    {"vertices, in strokes of 512", kVertexCapacity, Empty,
      [](int) { return AddStrokeShape(own, kIdentity, 512, zigzag, kShapeOutline, kBlack); }, Vertices,
      [] { DeleteVertex(own, 0, 0); return InsertVertex(own, 3, 7) && !InsertVertex(own, 3, 7); }},
-    {"vertices, in ellipses", kVertexCapacity, [] { Strokes(0, 0); },
-     [](int) { return AddEllipse(own, kIdentity, 0, 0, 10, 10, kBlack); }, Vertices, nullptr},
-    {"vertices, inserted", kVertexCapacity, [] { Strokes(1, 2); }, [](int) { return InsertVertex(own, 0, 0); }, Vertices, nullptr},
-    {"vertices, duplicated", kVertexCapacity, [] { Strokes(1, 512); }, [](int) { return DuplicateShape(own, 0); }, Vertices, nullptr},
-    {"shapes, as rectangles", kShapeCapacity, [] { Strokes(0, 0); },
+    {"shapes, as rectangles", kShapeCapacity, Empty,
      [](int) { return AddRectangle(own, kIdentity, 0, 0, 10, 10, kBlack); }, Shapes, nullptr},
-    {"shapes, duplicated", kShapeCapacity, [] { Strokes(1, 2); }, [](int) { return DuplicateShape(own, 0); }, Shapes, nullptr},
-    {"stroke points, the first kept", kStrokeMaxPoints, [] { BeginStroke(ui, zigzag[0].x, zigzag[0].y); },
+    {"stroke points", kStrokeMaxPoints, [] { BeginStroke(ui, zigzag[0].x, zigzag[0].y); },
      [](int n) { AddStrokePoint(ui, zigzag[n + 1].x, zigzag[n + 1].y); return ui.point_count == n + 2; },
-     [] { return int64_t{ui.point_count}; }, [] { return ui.stroke[kStrokeMaxPoints].y == zigzag[kStrokeMaxPoints - 1].y; }},
+     [] { return int64_t{ui.point_count}; }, nullptr},
     // Three drawings at capacity leave 10,228 bytes: two outlines of 850 vertices fill them exactly.
     {"arena bytes", kArenaBytes, [] { LibraryInit(library); },
      [](int n) { return n < 3 ? Store(n, kVertexCapacity, 4) : Store(n, 1700 + n - 3, 850); },
      [] { return int64_t{library.used}; },  // a drawing of the same size still replaces another
      [] { packing.vertices[5].y = 99; return Store(1, kVertexCapacity, 4) && library.slots[1].data[2 + 5 * 6 + 2] == 99; }},
     {"library slots", kSlotCount, [] { LibraryInit(library); }, [](int n) { return Store(n, 1, 1); },
-     [] { return int64_t{library.slot_count}; }, [] { return !Store(-1, 1, 1) && CheckLibrary(library); }},
+     [] { return int64_t{library.slot_count}; }, nullptr},
     {"actors", kActorCapacity, [] { InitStage(stage, library); ClearStage(stage); },
      [](int n) { return AddActor(stage, static_cast<int16_t>(n % 5)); }, [] { return int64_t{stage.actor_count}; }, nullptr},
     {"keys", kKeyCapacity, [] {},

@@ -316,7 +316,6 @@ static int ScriptPeek() {
     return queued;
 }
 
-// Running sessions
 // The driver's device folder, made once per process.
 static const std::string& SessionRoot() {
     static const struct Folder {
@@ -434,7 +433,6 @@ static std::string SessionScript(const std::vector<SessionStep>& steps, const st
     return text;
 }
 
-// The tests
 static int64_t Env(const char* name, int64_t fallback) {
     const char* value = std::getenv(name);
     return value != nullptr && value[0] != '\0' ? std::strtoll(value, nullptr, 10) : fallback;
