@@ -2,8 +2,9 @@
 // a short session headless and writes its screenshots: a skin it cannot use
 // leaves the widgets without images, a settings line that names nothing lists
 // nothing. And every file of the fuzz targets' corpora (grown by the libFuzzer
-// binaries of fuzz/build.sh) goes through its target, built with the project's
-// compiler: a broken expectation aborts.
+// binaries of fuzz/build.sh; pictures of every kind and size among them) goes
+// through its target, built with the project's compiler: a broken expectation
+// aborts.
 #include <dirent.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -38,8 +39,6 @@ static const char* const kFolders[] = {
     "chmod 0 pictures && chmod 0111 .",                                     // no read permission
     "chmod 0 .",
 };
-// Grey skins of these sizes: larger than the decoder takes, smaller than the tables expect.
-static const int32_t kSkinSizes[][2] = {{5000, 2}, {1, 1}, {20, 20}, {100, 100}};
 
 static int Shell(const std::string& command) {
     const int status = std::system(command.c_str());
@@ -57,17 +56,10 @@ TEST(BadFiles, TheProgramStartsWhateverTheDeviceFolderHolds) {
     };
     auto log = [&] { return (std::stringstream() << std::ifstream(b + "/log").rdbuf()).str(); };
     ASSERT_EQ(Shell("cp " KN_ASSET_DIR "/device/tovu/skin1.png " + b + "/skin.png"), 0);
-    for (size_t i = 0; i < std::size(kFolders) + std::size(kSkinSizes); ++i) {
+    for (const char* change : kFolders) {
         ASSERT_EQ(Shell("cd " + b + " && chmod -R u+rwx . && rm -rf root && mkdir -p root/tovu root/pictures && "
                         "cp skin.png root/tovu/skin1.png && printf '\\\\\\\\pictures\\\\n' > root/tovu/kalvenorix.ini"), 0);
-        const std::string change = i < std::size(kFolders) ? kFolders[i] : "a grey skin of another size";
-        if (i < std::size(kFolders)) {
-            ASSERT_EQ(Shell("cd " + b + "/root && " + change), 0) << change;
-        } else {
-            const int32_t* size = kSkinSizes[i - std::size(kFolders)];
-            const std::vector<uint8_t> grey(static_cast<size_t>(size[0] * size[1] * 3), 128);
-            ASSERT_TRUE(EncodePngFile((b + "/root/tovu/skin1.png").c_str(), size[0], size[1], grey.data()));
-        }
+        ASSERT_EQ(Shell("cd " + b + "/root && " + change), 0) << change;
         EXPECT_EQ(run(b + "/root"), 0) << change << "\n" << log();
     }
     // A root that does not exist is refused on the command line, before anything starts.

@@ -1,16 +1,12 @@
-// Randomized stylus sessions: no sequence of input may crash the program,
-// break an invariant of its model, write outside a buffer or (as the sanitizer
-// build counts it) leave the heap other than start-up left it.
-// `make soak` sets the size: SOAK_STEPS (default 200000) in seeds of
-// SOAK_SEED_STEPS (25000) from SOAK_SEED (1); a failure's script, shrunk for
-// at most SOAK_SHRINK_SECONDS (120), goes to SOAK_OUT (the current folder).
-//
-// Each session runs in a child process on the headless runner's backend with
-// input and time from the driver: stylus steps generated from a seed or
-// recorded, on a clock that jumps to the next step, or a session script fed by
-// the runner itself (its parser, its clock). Whenever the program waits for
-// input the driver checks every program-wide object; a crash is reported like
-// a broken check, and a failing session shrinks by replaying fewer steps.
+// Randomized stylus sessions: no input may crash the program or break an
+// invariant. Each session runs in a child process on the headless runner's
+// backend with input and time from the driver: steps generated from a seed or
+// recorded, on a clock that jumps to the next step, or a script fed by the
+// runner itself. A crash is reported like a broken check; a failing session
+// shrinks by replaying fewer steps. `make soak` sets the size: SOAK_STEPS
+// (default 200000) in seeds of SOAK_SEED_STEPS (25000) from SOAK_SEED (1); a
+// failure's script, shrunk for at most SOAK_SHRINK_SECONDS (120), goes to
+// SOAK_OUT (the current folder).
 #include <dirent.h>
 #include <gtest/gtest.h>
 #include <signal.h>
