@@ -85,11 +85,11 @@ TEST_F(Program, QuittingEndsTheProgramFromEveryModeAndCountsTheLinesLeft) {
 // the script's expect lines are the checks.
 TEST_F(Program, TheFilesScreenPagesThroughItsListsAndEntersDirectories) {
     const std::string root = dir + "/root";
-    for (const std::string& folder : {root, root + "/.cache"}) mkdir(folder.c_str(), 0755);
+    for (const std::string& made : {root, root + "/.cache"}) mkdir(made.c_str(), 0755);
     for (int i = 0; i < 25; ++i) WriteFile(root + "/f" + std::to_string(100 + i), "");
     for (int i = 0; i < 12; ++i) {
         const std::string d = root + "/d" + std::to_string(i);
-        for (const std::string& folder : {d, d + "/inner"}) mkdir(folder.c_str(), 0755);
+        for (const std::string& made : {d, d + "/inner"}) mkdir(made.c_str(), 0755);
         WriteFile(d + "/note", "");
     }
     WriteFile(root + "/.hidden", "");

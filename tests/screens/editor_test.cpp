@@ -20,7 +20,9 @@ class Editor : public HeadlessSession {
   protected:
     void SetUp() override {
         HeadlessSession::SetUp();
-        if (drawing.vertices == nullptr) ASSERT_TRUE(AllocateDrawing(drawing));
+        if (drawing.vertices == nullptr) {
+            ASSERT_TRUE(AllocateDrawing(drawing));
+        }
         drawing.vertex_count = drawing.shape_count = 0;
         LibraryInit(library);
         ResetScreenControls();
