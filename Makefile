@@ -8,7 +8,7 @@ JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 SOAK_STEPS ?= 10000000
 FUZZ_SECONDS ?= 600
 
-.PHONY: test-ratio all setup build build-sanitize run test test-release test-sanitize bench screenshots soak fuzz clean
+.PHONY: test-ratio all setup build build-sanitize run test test-release test-sanitize bench screenshots export-examples soak fuzz clean
 .PHONY: web serve
 
 all: build
@@ -67,6 +67,10 @@ screenshots: build
 	rm -rf $(DEMO_OUT) && mkdir -p $(DEMO_OUT) $(SHOTS)
 	$(RELEASE)/kalvenorix --script $(DEMO) --out $(DEMO_OUT)
 	for pair in $(SHOT_NAMES); do cp $(DEMO_OUT)/$${pair%%:*}.png $(SHOTS)/$${pair##*:}.png; done
+
+# The README's export examples, from their session script.
+export-examples: build
+	$(RELEASE)/kalvenorix --no-keep --script docs/export/example.script --out docs/export
 
 # A long randomized session in the sanitizer build; a failure leaves its
 # shrunk reproducing script in $(BUILD)/soak. The seeds are split among
