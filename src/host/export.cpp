@@ -232,6 +232,7 @@ void ExportOnKey() {
     localtime_r(&now, &local);
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
 
+    Notice("exporting ...");  // the window waits meanwhile, a few seconds at most
     char names[3][64];
     std::snprintf(names[0], sizeof names[0], "drawing-%02d-%s.svg", editor.drawing_slot, stamp);
     std::snprintf(names[1], sizeof names[1], "animation-%s.webp", stamp);
