@@ -58,8 +58,10 @@ bench: build
 	$(RELEASE)/kalvenorix_bench
 	-bench/callgrind.sh --exe $(RELEASE)/kalvenorix_bench --out $(BUILD)/callgrind
 
-# The README's screenshots, taken from the demo session.
+# The README's screenshots, taken from the demo session, and the user
+# guide (docs/guide.md and its pictures), drawn over the guide session's shots.
 SHOTS := docs/screenshots
+GUIDE_OUT := $(BUILD)/guide-shots
 SHOT_NAMES := 06-picture:editor 05-picker:picker 07-select:select 08-vertices:vertices \
               24-library:library 23-mode-popup:modes 12-two-actors:animation 13-pose:pose \
               17-playing:playback 20-directory:files 25-blank:blank
@@ -67,6 +69,9 @@ screenshots: build
 	rm -rf $(DEMO_OUT) && mkdir -p $(DEMO_OUT) $(SHOTS)
 	$(RELEASE)/kalvenorix --script $(DEMO) --out $(DEMO_OUT)
 	for pair in $(SHOT_NAMES); do cp $(DEMO_OUT)/$${pair%%:*}.png $(SHOTS)/$${pair##*:}.png; done
+	rm -rf $(GUIDE_OUT) && mkdir -p $(GUIDE_OUT)
+	$(RELEASE)/kalvenorix --script docs/guide/guide.script --out $(GUIDE_OUT)
+	$(RELEASE)/annotate $(GUIDE_OUT) docs/guide docs/guide.md
 
 # The README's export examples, from their session script.
 export-examples: build

@@ -37,6 +37,8 @@ constexpr Rgb kGreen = {30, 140, 60};
 constexpr Rgb kOrange = {236, 150, 36};
 constexpr Rgb kPaper = {255, 255, 255};
 constexpr Rgb kFolder = {236, 190, 70};
+constexpr Rgb kBlankBlue = {0, 28, 255};  // colour word 0x00FF, the blank screen's
+constexpr Rgb kTab = {40, 170, 60};       // the stage's actor tabs and the library's letter tabs
 
 // ---------------------------------------------------------------------------
 // Drawing helpers, in item coordinates: (ox, oy) is the item's top-left pixel
@@ -83,6 +85,13 @@ void Polygon(const P (&points)[N]) {
         AddEdge(*target, ox + a.x, oy + a.y, ox + b.x, oy + b.y);
     }
     FillEdges(*target);
+}
+
+// A chamfered tab, as the stage's actor tabs and the library's letters.
+void Tab(int x1, int y1, int x2, int y2) {
+    Pen(kTab);
+    FillChamferRect(*target, static_cast<int16_t>(ox + x1), static_cast<int16_t>(oy + y1),
+                    static_cast<int16_t>(ox + x2), static_cast<int16_t>(oy + y2), 2);
 }
 
 template <int N>
@@ -181,20 +190,22 @@ void IconFiles() {
     Line(3, 8, 16, 8);
 }
 
+// The blank screen shows nothing but its blue.
 void IconBlank() {
     Pen(kInk);
     Frame(5, 2, 14, 17);
     Frame(6, 3, 13, 16);
-    Pen(kPaper);
+    Pen(kBlankBlue);
     Fill(7, 4, 12, 15);
 }
 
+// The power sign: the program ends.
 void IconQuit() {
     Pen(kRed);
-    Bold(5, 5, 14, 14);
-    Bold(14, 5, 5, 14);
-    Line(6, 5, 14, 13);
-    Line(13, 5, 5, 13);
+    Polyline<11>({{13, 5}, {15, 8}, {16, 11}, {15, 14}, {13, 16}, {10, 17}, {7, 16}, {5, 14}, {4, 11},
+                  {5, 8}, {7, 5}},
+                 true);
+    Fill(9, 2, 10, 10);
 }
 
 // ---------------------------------------------------------------------------
@@ -214,21 +225,41 @@ void IconFilledFreehand() {
                 false);
 }
 
+// The rectangle and the ellipse are filled shapes, as the tools make them.
 void IconRectangle() {
+    Pen(kBlue);
+    Fill(4, 6, 15, 13);
     Pen(kInk);
     Frame(3, 5, 16, 14);
-    Frame(4, 6, 15, 13);
 }
 
+// Drawn from its centre: the stroke starts on the centre and its end, drawn
+// out to a corner, sets the radii.
 void IconEllipse() {
+    Pen(kBlue);
+    Polygon<12>({{1, 8}, {2, 5}, {5, 3}, {8, 2}, {11, 3}, {14, 5}, {15, 8}, {14, 11}, {11, 13}, {8, 14},
+                 {5, 13}, {2, 11}});
     Pen(kInk);
-    DrawEllipse(*target, ox + 10, oy + 10, 7, 5);
-    DrawEllipse(*target, ox + 10, oy + 10, 6, 4);
+    DrawEllipse(*target, ox + 8, oy + 8, 7, 6);
+    Bold(8, 8, 15, 15);
+    Polygon<3>({{19, 19}, {12, 17}, {17, 12}});
+    Handle(8, 8, kOrange);
 }
 
+// The pointer on a shape in its marching box: pick, then drag.
 void IconSelectShape() {
+    Pen(kBlue);
+    Fill(4, 4, 10, 10);
     Pen(kInk);
-    Polygon<7>({{5, 2}, {5, 16}, {8, 13}, {11, 18}, {13, 17}, {10, 12}, {14, 12}});
+    for (int edge = 0; edge < 4; ++edge) {
+        const int x0 = edge == 1 ? 12 : 2, y0 = edge == 2 ? 12 : 2;
+        const int x1 = edge == 3 ? 2 : 12, y1 = edge == 0 ? 2 : 12;
+        DrawDashedLine(*target, ox + x0, oy + y0, ox + x1, oy + y1, 0x3333);
+    }
+    Pen(kPaper);
+    Polygon<7>({{8, 7}, {8, 19}, {11, 16}, {13, 20}, {16, 19}, {14, 15}, {18, 15}});
+    Pen(kInk);
+    Polygon<7>({{9, 9}, {9, 17}, {11, 15}, {13, 19}, {14, 18}, {12, 14}, {15, 14}});
 }
 
 void IconEditVertices() {
@@ -347,19 +378,25 @@ void IconNextShape() {
 }
 
 // ---------------------------------------------------------------------------
-// The two-cell strip, 15 pixels wide: add (new drawing, add actor) and take
-// back (refresh in the editor, one tab fewer on the stage)
+// The two-cell strip, 15 pixels wide: a tab more (a new drawing in the
+// editor, an actor on the stage), and refresh above a tab fewer (the
+// editor's cell only refreshes; the stage's takes the last actor tab away)
 // ---------------------------------------------------------------------------
-void IconAdd() { Plus(8, 10, 5, kGreen); }
+void IconAdd() {
+    Tab(1, 4, 13, 16);
+    Plus(7, 10, 4, kPaper);
+}
 
-void IconTakeBack() {
-    Pen(kInk);
-    // A hook from the bottom round to the top, ending in an arrowhead that
-    // points back to the left; square pixels read crisper than thin curves.
-    Fill(6, 6, 10, 7);
-    Fill(11, 7, 12, 13);
-    Fill(4, 14, 11, 15);
-    Polygon<3>({{1, 7}, {6, 2}, {6, 12}});
+void IconRefreshFewer() {
+    // A ring open at the upper right, whose arrowhead goes round clockwise;
+    // square pixels read crisper than thin curves at this size.
+    static const int kRing[][4] = {{5, 2, 7, 3},  {3, 3, 4, 4},    {2, 5, 3, 9},  {3, 10, 4, 11},
+                                   {5, 11, 9, 12}, {10, 10, 11, 11}, {11, 6, 12, 9}};
+    Pen(kBlue);
+    for (const auto& block : kRing) Fill(block[0], block[1], block[2], block[3]);
+    Polygon<3>({{7, 0}, {11, 3}, {7, 6}});
+    Tab(2, 14, 12, 18);
+    Minus(7, 16, 3, kPaper);
 }
 
 // ---------------------------------------------------------------------------
@@ -396,7 +433,7 @@ const Icon kToolIcons[] = {IconOutlineFreehand, IconFilledFreehand, IconRectangl
 const Icon kShapeIcons[] = {IconDelete, IconDuplicate, IconForward, IconBack, IconFillOutline};
 const Icon kVertexIcons[] = {IconInsertVertex, IconDeleteVertex,  IconCurve,
                              IconContourStart, IconPreviousShape, IconNextShape};
-const Icon kAddIcons[] = {IconAdd, IconTakeBack};
+const Icon kAddIcons[] = {IconAdd, IconRefreshFewer};
 const Icon kAnimationIcons[] = {IconPlay, IconSpare, IconSpare, IconPose};
 
 void DrawItem(int x, int y, int w, int h, Icon icon, bool pressed) {

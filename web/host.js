@@ -50,6 +50,16 @@ var knHost = (function () {
   addEventListener('resize', fit);
   fit();
 
+  // ---- The key list ------------------------------------------------------------
+  // One row of the legend's key table, filled by the program at start-up.
+  host.addKey = function (keys, does) {
+    const row = document.getElementById('keys').insertRow();
+    const key = document.createElement('kbd');
+    key.textContent = keys;
+    row.insertCell().appendChild(key);
+    row.insertCell().textContent = does;
+  };
+
   // ---- The stylus -------------------------------------------------------------
   let active = null;  // the pointer that is the stylus while it is down
   let lastX = 0, lastY = 0;

@@ -22,11 +22,6 @@ static KeyState keys;
 
 void SetExportKeyAction(void (*action)()) { keys.export_action = action; }
 
-struct KeyHelp {
-    const char* keys;
-    const char* does;
-};
-
 static const KeyHelp kKeyHelp[] = {
     {"Ctrl+Z",                "undo the last change (up to 64)"},
     {"Ctrl+Shift+Z, Ctrl+Y",  "redo"},
@@ -37,6 +32,11 @@ static const KeyHelp kKeyHelp[] = {
     {"Ctrl+E",                "export the drawing (SVG) and the animation (WebP and GIF)"},
     {"F1",                    "print this list"},
 };
+
+const KeyHelp* KeyHelpRows(int* count) {
+    *count = static_cast<int>(sizeof kKeyHelp / sizeof kKeyHelp[0]);
+    return kKeyHelp;
+}
 
 void PrintKeyList(FILE* out) {
     for (const KeyHelp& k : kKeyHelp) std::fprintf(out, "  %-22s %s\n", k.keys, k.does);

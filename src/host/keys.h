@@ -16,3 +16,10 @@ void SetExportKeyAction(void (*action)());
 
 // The list of keys, one per line, for F1, --help and the guides.
 void PrintKeyList(FILE* out);
+
+// The same list as rows, for the user guide and the web page.
+struct KeyHelp {
+    const char* keys;
+    const char* does;
+};
+const KeyHelp* KeyHelpRows(int* count);

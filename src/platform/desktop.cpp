@@ -235,19 +235,10 @@ static void ExpireNotice() {
 // so that its deadlines are met to the millisecond, else at most kIdleWaitMs.
 static int DesktopPeek() {
     ExpireNotice();
-    // A pump hands over a pen-down on its own when moves follow it, and ends
-    // after a move when a pen-up follows, so that the pass after each pump
-    // sees the press point and the last point while the stylus is down.
-    if (desktop.queue_count > 0) {
-        const uint32_t next = desktop.queue[desktop.queue_head].message;
-        const uint32_t held = desktop.last_delivered;
-        desktop.last_delivered = 0;
-        if ((held == kMessageLeftButtonDown && next == kMessageMouseMove) ||
-            (held == kMessageMouseMove && next == kMessageLeftButtonUp))
-            return 0;
-        return 1;
-    }
+    const uint32_t delivered = desktop.last_delivered;
     desktop.last_delivered = 0;
+    if (desktop.queue_count > 0)
+        return PumpEndsBetween(delivered, desktop.queue[desktop.queue_head].message) ? 0 : 1;
     const uint32_t wait_ms = desktop.clock_read ? kTimedWaitMs : kIdleWaitMs;
     desktop.clock_read = false;
     if (!desktop.sdl_started) {

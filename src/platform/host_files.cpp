@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -62,38 +63,202 @@ bool FindBundledDeviceRoot(char* out, size_t capacity) {
     return false;
 }
 
-// The device path is taken relative to the root whether or not it begins with
-// a backslash. A ".." level is refused so that no path leaves the root.
-bool DeviceToHostPath(const char* device_path, char* out, size_t capacity) {
-    if (device_path == nullptr || out == nullptr || capacity == 0) return false;
-    size_t root_length = std::strlen(device_root);
-    bool root_is_slash = root_length == 1 && device_root[0] == '/';
-    size_t n = root_is_slash ? 0 : root_length;
-    if (n + 1 >= capacity) return false;
-    std::memcpy(out, device_root, n);
-    const char* p = device_path;
-    if (*p != '\\' && *p != '/') out[n++] = '/';
-    for (; *p != '\0'; ++p) {
-        if (n + 1 >= capacity) {
-            out[0] = '\0';
-            return false;
+// ---------------------------------------------------------------------------
+// Host names as the device shows them
+// ---------------------------------------------------------------------------
+// The host names its files in UTF-8; the device's font draws Latin-1. A name
+// that is UTF-8 throughout is decoded, and each character the font has a
+// glyph for (space, printable ASCII, no-break space to y with dieresis)
+// becomes that one byte. Any other character, however many bytes it takes,
+// becomes one kReplacementCode: code 127, the bar that the font draws for
+// every code without a design of its own. It has a glyph, it is one byte, and
+// no printable character is it, so it cannot pass for a real character of the
+// name as '?' (a legal character in a host name) could. A name that is not
+// UTF-8 is taken as a single-byte name in Latin-1, the encoding of older
+// systems and of the font, with its control codes shown as kReplacementCode.
+// A shown name is never longer than the host's name.
+
+constexpr uint8_t kReplacementCode = 127;
+
+// Codes the font draws as a character of a name.
+static bool HasGlyph(uint32_t code) { return (code >= 0x20 && code < 0x7F) || (code >= 0xA0 && code <= 0xFF); }
+
+// One UTF-8 sequence at p: its length in bytes and its code point, or 0 when p
+// does not start a valid sequence (a stray continuation byte, an overlong
+// form, a surrogate, a code past U+10FFFF, or a sequence cut short).
+static int DecodeUtf8(const uint8_t* p, uint32_t* code_point) {
+    static const struct {
+        uint8_t lead_mask, lead_bits, value_mask;
+        uint32_t smallest;
+    } kForms[] = {{0xE0, 0xC0, 0x1F, 0x80}, {0xF0, 0xE0, 0x0F, 0x800}, {0xF8, 0xF0, 0x07, 0x10000}};
+    if (p[0] < 0x80) {
+        *code_point = p[0];
+        return 1;
+    }
+    for (int form = 0; form < 3; ++form) {
+        if ((p[0] & kForms[form].lead_mask) != kForms[form].lead_bits) continue;
+        uint32_t value = p[0] & kForms[form].value_mask;
+        const int length = form + 2;
+        for (int i = 1; i < length; ++i) {
+            if ((p[i] & 0xC0) != 0x80) return 0;  // the terminator stops here too
+            value = value << 6 | (p[i] & 0x3Fu);
         }
-        out[n++] = *p == '\\' ? '/' : *p;
+        if (value < kForms[form].smallest || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return 0;
+        *code_point = value;
+        return length;
+    }
+    return 0;
+}
+
+static bool IsUtf8(const uint8_t* p) {
+    uint32_t code_point;
+    for (int length; *p != 0; p += length)
+        if ((length = DecodeUtf8(p, &code_point)) == 0) return false;
+    return true;
+}
+
+// Writes the shown form of a host name to out, which has room for the host
+// name and its terminator.
+static void ShowHostName(const char* host_name, char* out) {
+    const auto* p = reinterpret_cast<const uint8_t*>(host_name);
+    const bool utf8 = IsUtf8(p);
+    size_t n = 0;
+    while (*p != 0) {
+        uint32_t code = *p;
+        p += utf8 ? DecodeUtf8(p, &code) : 1;
+        out[n++] = static_cast<char>(HasGlyph(code) ? code : kReplacementCode);
     }
     out[n] = '\0';
+}
 
-    // Look for a ".." level in the mapped part.
-    for (const char* level = out + (root_is_slash ? 0 : root_length); *level != '\0';) {
-        while (*level == '/') ++level;
+// A device name that is printable ASCII throughout names the host entry of
+// the same bytes, since every other host name shows some other byte.
+static bool IsPlainAscii(const char* name, size_t length) {
+    for (size_t i = 0; i < length; ++i)
+        if (static_cast<uint8_t>(name[i]) < 0x20 || static_cast<uint8_t>(name[i]) >= 0x7F) return false;
+    return true;
+}
+
+// Sort keys of the listing order. First letters without case or accent (an
+// accented letter sorts with its base letter; '.' keeps the code, for the
+// multiplication and division signs), then letters without case, then the
+// shown bytes.
+static const char kBaseLetters[] = "aaaaaaaceeeeiiiidnooooo.ouuuuytsaaaaaaaceeeeiiiidnooooo.ouuuuyty";
+static_assert(sizeof kBaseLetters == 0x40 + 1, "one letter for each code from 0xC0 to 0xFF");
+
+static uint8_t BaseLetter(uint8_t c) {
+    if (c >= 'A' && c <= 'Z') return static_cast<uint8_t>(c + 32);
+    if (c >= 0xC0 && kBaseLetters[c - 0xC0] != '.') return static_cast<uint8_t>(kBaseLetters[c - 0xC0]);
+    return c;
+}
+
+static uint8_t LowerCase(uint8_t c) {
+    if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) return static_cast<uint8_t>(c + 32);
+    return c;
+}
+
+static uint8_t SameByte(uint8_t c) { return c; }
+
+// Compares two names by one key; only the terminator has key 0.
+static int CompareBy(const char* a, const char* b, uint8_t (*key)(uint8_t)) {
+    const auto* p = reinterpret_cast<const uint8_t*>(a);
+    const auto* q = reinterpret_cast<const uint8_t*>(b);
+    while (*p != 0 && key(*p) == key(*q)) {
+        ++p;
+        ++q;
+    }
+    return static_cast<int>(key(*p)) - static_cast<int>(key(*q));
+}
+
+// The listing order of two entries: their shown names by the three keys,
+// then their host names, so that names that show alike still have one order.
+static bool ListsBefore(const char* shown_a, const char* host_a, const char* shown_b, const char* host_b) {
+    for (uint8_t (*key)(uint8_t) : {BaseLetter, LowerCase, SameByte}) {
+        const int order = CompareBy(shown_a, shown_b, key);
+        if (order != 0) return order < 0;
+    }
+    return CompareBy(host_a, host_b, SameByte) < 0;
+}
+
+// Finds the entry of a host folder whose shown name is the given one and
+// copies its host name to host_name (NAME_MAX + 1 bytes). Where several
+// entries show alike, the one listed first is taken, so that a tap on the
+// first of them reaches the entry it shows. False when none shows so.
+static bool FindShownEntry(const char* host_folder, const char* shown, size_t shown_length, char* host_name) {
+    DIR* directory = opendir(host_folder);
+    if (directory == nullptr) return false;
+    bool found = false;
+    char entry_shown[NAME_MAX + 1];
+    while (dirent* entry = readdir(directory)) {
+        const size_t length = std::strlen(entry->d_name);
+        if (length > NAME_MAX || std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
+            continue;
+        ShowHostName(entry->d_name, entry_shown);
+        const bool same = std::strlen(entry_shown) == shown_length && std::memcmp(entry_shown, shown, shown_length) == 0;
+        if (!same) continue;
+        if (found && std::strcmp(entry->d_name, host_name) >= 0) continue;
+        std::memcpy(host_name, entry->d_name, length + 1);
+        found = true;
+    }
+    closedir(directory);
+    return found;
+}
+
+// ---------------------------------------------------------------------------
+// Device paths
+// ---------------------------------------------------------------------------
+static bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// Appends length bytes to the path being built, keeping room for its terminator.
+static bool Append(char* out, size_t* n, size_t capacity, const char* bytes, size_t length) {
+    if (*n + length >= capacity) return false;
+    std::memcpy(out + *n, bytes, length);
+    *n += length;
+    return true;
+}
+
+// The device path is taken relative to the root whether or not it begins with
+// a backslash. A ".." level is refused so that no path leaves the root. Each
+// level is a name as the device shows it: one that is not printable ASCII is
+// the host entry that shows so (see ShowHostName), or its own bytes when no
+// entry does (a file yet to be made, a name spelt in the host's bytes).
+bool DeviceToHostPath(const char* device_path, char* out, size_t capacity) {
+    if (device_path == nullptr || out == nullptr || capacity == 0) return false;
+    out[0] = '\0';
+    for (const char* level = device_path; *level != '\0';) {
+        while (IsSeparator(*level)) ++level;
         const char* end = level;
-        while (*end != '\0' && *end != '/') ++end;
-        if (end - level == 2 && level[0] == '.' && level[1] == '.') {
-            out[0] = '\0';
-            return false;
-        }
+        while (*end != '\0' && !IsSeparator(*end)) ++end;
+        if (end - level == 2 && level[0] == '.' && level[1] == '.') return false;
         level = end;
     }
-    return true;
+
+    const size_t root_length = std::strlen(device_root);
+    const bool root_is_slash = root_length == 1 && device_root[0] == '/';
+    size_t n = 0;
+    bool fits = Append(out, &n, capacity, device_root, root_is_slash ? 0 : root_length);
+    if (fits && !IsSeparator(device_path[0])) fits = Append(out, &n, capacity, "/", 1);
+    for (const char* p = device_path; fits && *p != '\0';) {
+        if (IsSeparator(*p)) {
+            fits = Append(out, &n, capacity, "/", 1);
+            ++p;
+            continue;
+        }
+        const char* end = p;
+        while (*end != '\0' && !IsSeparator(*end)) ++end;
+        const char* name = p;
+        size_t length = static_cast<size_t>(end - p);
+        char host_name[NAME_MAX + 1];
+        out[n] = '\0';  // the folder that holds this level
+        if (!IsPlainAscii(p, length) && FindShownEntry(out, p, length, host_name)) {
+            name = host_name;
+            length = std::strlen(host_name);
+        }
+        fits = Append(out, &n, capacity, name, length);
+        p = end;
+    }
+    out[fits ? n : 0] = '\0';
+    return fits;
 }
 
 FILE* OpenDeviceFile(const char* device_path, const char* mode) {
@@ -292,9 +457,20 @@ void FreeDecodedImage(DecodedImage* image) {
 // Directory listing
 // ---------------------------------------------------------------------------
 
+// Every listable entry of the folder, read and sorted by FindFirstFile and
+// handed out one by one. The names sit in one block, entries refer to them by
+// offset, so that both blocks can grow; both are freed by FindClose.
+struct FoundEntry {
+    uint32_t attributes;
+    uint32_t shown_at;  // offsets into names
+    uint32_t host_at;
+};
+
 struct FindHandle {
-    DIR* directory;
-    char host_folder[PATH_MAX];
+    FoundEntry* entries;
+    size_t count, capacity, next;
+    char* names;
+    size_t names_used, names_capacity;
 };
 
 // Device attributes of one entry. A regular file that nobody may write counts
@@ -309,26 +485,71 @@ static uint32_t AttributesOf(const char* host_path, const char* name) {
     return kAttributeArchive | (writable ? 0u : uint32_t{kAttributeReadOnly}) | hidden;
 }
 
-// Fills out with the next listable entry; false at the end of the folder.
-static bool NextEntry(FindHandle* handle, FindData* out) {
-    while (dirent* entry = readdir(handle->directory)) {
+// Grows a block to hold at least `needed` items of `size` bytes, doubling.
+static bool Reserve(void** block, size_t* capacity, size_t needed, size_t size) {
+    if (needed <= *capacity) return true;
+    size_t grown = *capacity < 16 ? 16 : *capacity * 2;
+    while (grown < needed) grown *= 2;
+    void* moved = std::realloc(*block, grown * size);
+    if (moved == nullptr) return false;
+    *block = moved;
+    *capacity = grown;
+    return true;
+}
+
+static bool AddEntry(FindHandle* handle, const char* host_name, uint32_t attributes) {
+    const size_t host_length = std::strlen(host_name);
+    const size_t at = handle->names_used;
+    if (at + 2 * (host_length + 1) > UINT32_MAX) return false;
+    void* names = handle->names;
+    void* entries = handle->entries;
+    const bool room = Reserve(&names, &handle->names_capacity, at + 2 * (host_length + 1), 1) &&
+                      Reserve(&entries, &handle->capacity, handle->count + 1, sizeof(FoundEntry));
+    handle->names = static_cast<char*>(names);
+    handle->entries = static_cast<FoundEntry*>(entries);
+    if (!room) return false;
+    char* host = handle->names + at;
+    char* shown = host + host_length + 1;
+    std::memcpy(host, host_name, host_length + 1);
+    ShowHostName(host_name, shown);
+    handle->names_used = at + host_length + 1 + std::strlen(shown) + 1;
+    handle->entries[handle->count++] = {attributes, static_cast<uint32_t>(shown - handle->names),
+                                        static_cast<uint32_t>(at)};
+    return true;
+}
+
+// Reads every listable entry of the folder; false when it cannot be read whole.
+static bool ReadFolder(FindHandle* handle, const char* host_folder) {
+    DIR* directory = opendir(host_folder);
+    if (directory == nullptr) return false;
+    bool ok = true;
+    while (dirent* entry = readdir(directory)) {
         const char* name = entry->d_name;
         if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) continue;
-        size_t length = std::strlen(name);
-        if (length >= sizeof out->name) continue;
+        if (std::strlen(name) >= sizeof FindData::name) continue;
         char host_path[PATH_MAX];
-        int written = std::snprintf(host_path, sizeof host_path, "%s/%s", handle->host_folder, name);
+        int written = std::snprintf(host_path, sizeof host_path, "%s/%s", host_folder, name);
         if (written < 0 || static_cast<size_t>(written) >= sizeof host_path) continue;
-        out->attributes = AttributesOf(host_path, name);
-        std::memcpy(out->name, name, length + 1);
-        return true;
+        ok = AddEntry(handle, name, AttributesOf(host_path, name));
+        if (!ok) break;
     }
-    return false;
+    closedir(directory);
+    return ok;
+}
+
+// Fills out with the next entry; false past the last.
+static bool NextEntry(FindHandle* handle, FindData* out) {
+    if (handle->next >= handle->count) return false;
+    const FoundEntry& entry = handle->entries[handle->next++];
+    out->attributes = entry.attributes;
+    std::strcpy(out->name, handle->names + entry.shown_at);  // shorter than the host name, which fits
+    return true;
 }
 
 // The pattern's final "*.*" (or "*") is dropped; what remains names the folder.
 // A folder without any listable entry gives a null handle, as a search that
-// matches nothing does.
+// matches nothing does. The entries come in a fixed order, whatever order the
+// host keeps them in: by shown name without case or accents (ListsBefore).
 FindHandle* FindFirstFile(const char* device_pattern, FindData* out) {
     if (device_pattern == nullptr || out == nullptr) return nullptr;
     char folder[PATH_MAX];
@@ -340,21 +561,20 @@ FindHandle* FindFirstFile(const char* device_pattern, FindData* out) {
     else if (length >= 1 && folder[length - 1] == '*')
         folder[length - 1] = '\0';
 
-    auto* handle = static_cast<FindHandle*>(std::malloc(sizeof(FindHandle)));
+    char host_folder[PATH_MAX];
+    if (!DeviceToHostPath(folder, host_folder, sizeof host_folder)) return nullptr;
+    auto* handle = static_cast<FindHandle*>(std::calloc(1, sizeof(FindHandle)));
     if (handle == nullptr) return nullptr;
-    if (!DeviceToHostPath(folder, handle->host_folder, sizeof handle->host_folder)) {
-        std::free(handle);
-        return nullptr;
-    }
-    handle->directory = opendir(handle->host_folder);
-    if (handle->directory == nullptr) {
-        std::free(handle);
-        return nullptr;
-    }
-    if (!NextEntry(handle, out)) {
+    if (!ReadFolder(handle, host_folder) || handle->count == 0) {
         FindClose(handle);
         return nullptr;
     }
+    const char* names = handle->names;
+    auto before = [names](const FoundEntry& a, const FoundEntry& b) {
+        return ListsBefore(names + a.shown_at, names + a.host_at, names + b.shown_at, names + b.host_at);
+    };
+    std::sort(handle->entries, handle->entries + handle->count, before);
+    NextEntry(handle, out);
     return handle;
 }
 
@@ -365,6 +585,7 @@ int FindNextFile(FindHandle* handle, FindData* out) {
 
 void FindClose(FindHandle* handle) {
     if (handle == nullptr) return;
-    closedir(handle->directory);
+    std::free(handle->entries);
+    std::free(handle->names);
     std::free(handle);
 }

@@ -14,7 +14,8 @@ const char* DeviceRoot();
 bool FindBundledDeviceRoot(char* out, size_t capacity);
 
 // Maps a device path onto the host: backslashes become slashes under the
-// root. False when the result would not fit.
+// root, and a level named as a listing shows it becomes the host's name of
+// that entry. False when the result would not fit or would leave the root.
 bool DeviceToHostPath(const char* device_path, char* out, size_t capacity);
 
 // fopen of a device path.
@@ -52,13 +53,14 @@ enum : uint32_t {
 
 struct FindData {
     uint32_t attributes;
-    char name[260];  // the host's bytes, zero-terminated
+    char name[260];  // as the device shows it: Latin-1, zero-terminated (host_files.cpp)
 };
 
 struct FindHandle;
 
 // pattern is a device directory path followed by "*.*". Null when the
-// directory cannot be listed.
+// directory cannot be listed. Entries come in name order without case or
+// accents; the handle holds the whole listing until FindClose.
 FindHandle* FindFirstFile(const char* device_pattern, FindData* out);
 int FindNextFile(FindHandle* handle, FindData* out);
 void FindClose(FindHandle* handle);

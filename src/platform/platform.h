@@ -65,6 +65,16 @@ inline uint32_t PackPosition(int x, int y) {
     return (static_cast<uint32_t>(y) & 0xFFFF) << 16 | (static_cast<uint32_t>(x) & 0xFFFF);
 }
 
+// Where a pump of a live host ends early: after a pen-down when moves follow
+// it, and after a move when a pen-up follows, so that the UI loop's pass
+// after each pump sees the press point and the last point while the stylus
+// is down, however fast a stroke. (A pen-up right behind the press may come
+// along: the up leaves the stylus where the press put it.)
+inline bool PumpEndsBetween(uint32_t delivered, uint32_t next) {
+    return (delivered == kMessageLeftButtonDown && next == kMessageMouseMove) ||
+           (delivered == kMessageMouseMove && next == kMessageLeftButtonUp);
+}
+
 // A backend: plain function pointers, chosen once at start.
 struct PlatformBackend {
     const char* name;

@@ -97,19 +97,9 @@ static int TestPeek() {
 }
 
 static int WebPeek() {
-    // As on the desktop: moves queued behind a pen-down wait for the next
-    // pump, so that the pass that sees the press sees the press point, and a
-    // pen-up behind a move waits too, so that a pass sees the last point
-    // while the stylus is down. A pen-up right behind the press may come
-    // along (a tap): the up leaves the stylus where the press put it.
-    const uint32_t held = web.last_delivered;
+    const uint32_t delivered = web.last_delivered;
     web.last_delivered = 0;
-    if (web.queue_count > 0) {
-        const uint32_t next = web.queue[web.queue_head].message;
-        if ((held == kMessageLeftButtonDown && next == kMessageMouseMove) ||
-            (held == kMessageMouseMove && next == kMessageLeftButtonUp))
-            return 0;
-    }
+    if (web.queue_count > 0 && PumpEndsBetween(delivered, web.queue[web.queue_head].message)) return 0;
     if (web.test_mode) return TestPeek();
     if (web.queue_count > 0) return 1;
     const bool paced = web.clock_read;
