@@ -13,12 +13,15 @@
 # Each phase lasts SECONDS (default 10). Processor time is the process's own
 # user + system time from /proc/PID/stat (all its threads), as a share of one
 # core. Frames shown are recorded by the preload library present_log.c (the
-# wall time and a hash of every frame uploaded to the window), which gives the
-# frames per second of each phase and, for playback, the gaps between frames
-# and the sequence of frames shown: OUT/playback_frames.txt holds one hash per
-# line from frame 0, a frame that repeats the one before it counted once (the
-# window is not sent a frame equal to the one it shows). --compare FILE checks
-# that sequence against another run's, over their common length.
+# wall time and a hash of every frame uploaded to the window, and what its
+# presentation cost: the texture upload, the scaling onto the window, the
+# present, and the processor time of the three). That gives each phase's
+# frames per second and mean cost per frame, and for playback the gaps
+# between frames and the sequence of frames shown: OUT/playback_frames.txt
+# holds one hash per line from frame 0, a frame that repeats the one before
+# it counted once (the window is not sent a frame equal to the one it shows).
+# --compare FILE checks that sequence against another run's, over their
+# common length. The virtual screen holds the window up to scale 6.
 #
 # Usage: bench/desktop_cpu.sh [--exe PATH] [--scale N] [--seconds S] [--out DIR]
 #                             [--compare FILE]
@@ -56,7 +59,7 @@ cc -shared -fPIC -O2 -o "$out/present_log.so" "$here/present_log.c" -ldl
 # A display number nobody uses.
 display=90
 while [ -e /tmp/.X$display-lock ] || [ -e /tmp/.X11-unix/X$display ]; do display=$((display + 1)); done
-Xvfb :$display -screen 0 1600x1200x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb :$display -screen 0 1600x2000x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 program_pid=
 cleanup() {
@@ -94,12 +97,15 @@ measure() {
     sleep "$seconds"
     t1=$(now_ms); c1=$(cpu_ticks)
     awk -v name="$name" -v t0="$t0" -v t1="$t1" -v c="$((c1 - c0))" -v hz="$hz" '
-        $1 >= t0 && $1 < t1 { n++ }
-        END { printf "%-9s cpu %5.1f%% of one core   %6.1f frames/s\n",
-              name, 100 * c / hz / ((t1 - t0) / 1000), n * 1000 / (t1 - t0) }' "$log"
+        $1 >= t0 && $1 < t1 { n++; up += $4; copy += $5; show += $6; cpu += $7 }
+        END { printf "%-9s cpu %5.1f%% of one core   %6.1f frames/s",
+              name, 100 * c / hz / ((t1 - t0) / 1000), n * 1000 / (t1 - t0)
+              if (n > 0) printf "   per frame: upload %4.0f us, scaling %5.0f us, present %5.0f us, processor %5.0f us",
+                                up / n, copy / n, show / n, cpu / n
+              printf "\n" }' "$log"
 }
 
-echo "program: $exe (scale $scale, $seconds s per phase)"
+echo "program: $exe (scale $scale, $seconds s per phase, $(sed -n 's/^# renderer /renderer /p' "$log" | head -1))"
 measure idle
 
 # Rectangle tool (chooser item 2), a rectangle, select tool (item 4), select it.

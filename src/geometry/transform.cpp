@@ -12,10 +12,6 @@ static int32_t DotQ14(int32_t a, int32_t x, int32_t b, int32_t y) {
     return Add32(Mul32(a, x), Mul32(b, y)) >> kQ14Shift;
 }
 
-Point32 MapPoint(const Transform& t, int32_t x, int32_t y) {
-    return Point32{Add32(t.tx, DotQ14(t.a, x, t.b, y)), Add32(t.ty, DotQ14(t.c, x, t.d, y))};
-}
-
 // m := m x n as 2 x 3 affine matrices, rows (a, b, tx) and (c, d, ty).
 // Every right-hand side reads m's old a..d.
 void ComposeTransform(Transform* m, const Transform& n) {

@@ -30,7 +30,11 @@ struct Point32 {
     int32_t x, y;
 };
 
-Point32 MapPoint(const Transform& t, int32_t x, int32_t y);
+// Inline: the shape renderer maps every vertex of every shape it draws.
+inline Point32 MapPoint(const Transform& t, int32_t x, int32_t y) {
+    return Point32{Add32(t.tx, Add32(Mul32(t.a, x), Mul32(t.b, y)) >> kQ14Shift),
+                   Add32(t.ty, Add32(Mul32(t.c, x), Mul32(t.d, y)) >> kQ14Shift)};
+}
 // m := m x n, every product shifted by 14 as it is formed.
 void ComposeTransform(Transform* m, const Transform& n);
 Transform BuildTransform(const Pose& pose);

@@ -23,6 +23,14 @@ inline bool CurveTooCurved(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32
     constexpr uint64_t kLimit = 1024;
     const int64_t a = static_cast<int64_t>(x1) - x0, b = static_cast<int64_t>(y2) - y0;
     const int64_t c = static_cast<int64_t>(x2) - x0, d = static_cast<int64_t>(y1) - y0;
+    // Differences within 2^31 (all but absurd curves): both products and
+    // their difference fit 64 signed bits, and the area is formed directly.
+    constexpr int64_t kHalf = int64_t{1} << 31;
+    if (((static_cast<uint64_t>(a + kHalf) | static_cast<uint64_t>(b + kHalf) |
+          static_cast<uint64_t>(c + kHalf) | static_cast<uint64_t>(d + kHalf)) >> 32) == 0) {
+        const int64_t area = a * b - c * d;
+        return area >= 1024 || area <= -1024;
+    }
     const uint64_t ab = static_cast<uint64_t>(a < 0 ? -a : a) * static_cast<uint64_t>(b < 0 ? -b : b);
     const uint64_t cd = static_cast<uint64_t>(c < 0 ? -c : c) * static_cast<uint64_t>(d < 0 ? -d : d);
     const bool ab_negative = (a < 0) != (b < 0), cd_negative = (c < 0) != (d < 0);

@@ -127,10 +127,6 @@ int ClipLine(const ScreenSurface& s, int32_t* px0, int32_t* py0, int32_t* px1, i
 // Anti-aliased lines
 // ---------------------------------------------------------------------------
 
-void DrawLine(ScreenSurface& s, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
-    if (ClipLine(s, &x0, &y0, &x1, &y1)) DrawLineUnclipped(s, x0, y0, x1, y1);
-}
-
 // The line steps one pixel per iteration along its major axis. A 16-bit
 // accumulator adds minor/major * 65536 each step; when it wraps, the line
 // moves one pixel along the minor axis as well. The fraction acc >> 8 says how
@@ -145,18 +141,21 @@ void DrawLine(ScreenSurface& s, int32_t x0, int32_t y0, int32_t x1, int32_t y1) 
 // accumulator wraps at most |minor| times); only the neighbour can, and it is
 // skipped then. A 45-degree line has step 65536, which is 0 modulo 65536:
 // every iteration counts as a wrap, so it advances diagonally at full coverage.
-void DrawLineUnclipped(ScreenSurface& s, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
-    // Endpoints off the surface are a caller's mistake; clip them rather than
-    // write outside the buffer.
-    if (!OnSurface(s, x0, y0) || !OnSurface(s, x1, y1)) {
-        if (!ClipLine(s, &x0, &y0, &x1, &y1)) return;
-    }
+//
+// Both endpoints lie on the surface. The pen is a value from WithPenKind, so
+// the opaque and translucent pens plot inline; a vertical or horizontal line
+// is one run, as DrawVSpan and DrawHSpan draw it.
+template <typename Pen>
+static void DrawLineWith(const ScreenSurface& s, const Pen& pen, int32_t x0, int32_t y0, int32_t x1,
+                         int32_t y1) {
     if (x0 == x1) {
-        DrawVSpan(s, static_cast<int16_t>(x0), static_cast<int16_t>(y0), static_cast<int16_t>(y1));
+        const int32_t lo = y0 < y1 ? y0 : y1, hi = y0 < y1 ? y1 : y0;
+        pen.Run(PixelAddress(s, x0, lo), s.y_step, hi - lo + 1);
         return;
     }
     if (y0 == y1) {
-        DrawHSpan(s, static_cast<int16_t>(x0), static_cast<int16_t>(y0), static_cast<int16_t>(x1));
+        const int32_t lo = x0 < x1 ? x0 : x1, hi = x0 < x1 ? x1 : x0;
+        pen.Run(PixelAddress(s, lo, y0), s.x_step, hi - lo + 1);
         return;
     }
     int32_t dx = x1 - x0, dy = y1 - y0;
@@ -164,8 +163,7 @@ void DrawLineUnclipped(ScreenSurface& s, int32_t x0, int32_t y0, int32_t x1, int
     int32_t adx = dx > 0 ? dx : -dx, ady = dy > 0 ? dy : -dy;
 
     uint16_t* p = PixelAddress(s, x0, y0);
-    s.current_pixel = p;
-    s.plain_plot(s);
+    pen.Plain(p);
 
     int32_t x_step_px = sx * s.x_step, y_step_px = sy * s.y_step;
     uint16_t acc = 0;
@@ -181,12 +179,9 @@ void DrawLineUnclipped(ScreenSurface& s, int32_t x0, int32_t y0, int32_t x1, int
             }
             acc = acc_new;
             int w = acc >> 8;
-            s.current_pixel = p;
-            s.coverage_plot(s, kFullCoverage - w);
-            if (static_cast<uint32_t>(x + sx) < static_cast<uint32_t>(s.clip_width)) {
-                s.current_pixel = p + x_step_px;
-                s.coverage_plot(s, w);
-            }
+            pen.Edge(p, kFullCoverage - w);
+            if (static_cast<uint32_t>(x + sx) < static_cast<uint32_t>(s.clip_width))
+                pen.Edge(p + x_step_px, w);
         }
     } else {
         uint16_t step = static_cast<uint16_t>((ady * 65536) / adx);
@@ -200,14 +195,24 @@ void DrawLineUnclipped(ScreenSurface& s, int32_t x0, int32_t y0, int32_t x1, int
             }
             acc = acc_new;
             int w = acc >> 8;
-            s.current_pixel = p;
-            s.coverage_plot(s, kFullCoverage - w);
-            if (static_cast<uint32_t>(y + sy) < static_cast<uint32_t>(s.clip_height)) {
-                s.current_pixel = p + y_step_px;
-                s.coverage_plot(s, w);
-            }
+            pen.Edge(p, kFullCoverage - w);
+            if (static_cast<uint32_t>(y + sy) < static_cast<uint32_t>(s.clip_height))
+                pen.Edge(p + y_step_px, w);
         }
     }
+}
+
+// Endpoints both on the surface need no clipping: ClipLine would hand them
+// back unchanged.
+void DrawLine(ScreenSurface& s, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+    if (!(OnSurface(s, x0, y0) && OnSurface(s, x1, y1)) && !ClipLine(s, &x0, &y0, &x1, &y1)) return;
+    WithPenKind(s, [&](const auto& pen) { DrawLineWith(s, pen, x0, y0, x1, y1); });
+}
+
+void DrawLineUnclipped(ScreenSurface& s, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+    // Endpoints off the surface are a caller's mistake; clip them rather than
+    // write outside the buffer.
+    DrawLine(s, x0, y0, x1, y1);
 }
 
 // ---------------------------------------------------------------------------

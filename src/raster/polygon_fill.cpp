@@ -1,5 +1,7 @@
 #include "raster/polygon_fill.h"
 
+#include <type_traits>
+
 #include "geometry/fixed.h"
 #include "surface/pen.h"
 
@@ -11,20 +13,11 @@
 // bubble pass, merged with the row's new edges and filled pair by pair
 // (even-odd rule).
 
-// Rows the table can hold: the buckets bound them even for a taller surface.
-static int32_t RowLimit(const ScreenSurface& s) {
-    return s.clip_height < kEdgeBuckets - 1 ? s.clip_height : kEdgeBuckets - 1;
-}
-
 Edge* AllocEdge(ScreenSurface& s) {
     EdgeTable& t = s.edges;
     if (t.pool_next - t.pool >= kEdgePoolSize) return nullptr;
     return t.pool_next++;
 }
-
-// Beyond this many pixels left or right of the origin, x no longer fits the
-// Q8 arithmetic of a row walk. Edges are cut there (see AddEdge).
-constexpr int64_t kEdgeReach = 1 << 21;
 
 // Stores one downward edge whose ends both lie within kEdgeReach: every Q8
 // value it produces (x, x + dx, x after any number of rows it is active)
@@ -42,27 +35,7 @@ static void StoreEdge(ScreenSurface& s, int32_t xt, int64_t yt, int32_t xb, int6
         yt = 0;
     }
     if (yb > height) yb = height;
-
-    Edge* e = AllocEdge(s);
-    if (e == nullptr) return;
-    e->y_end = static_cast<int16_t>(yb);
-    e->x_q8 = x_q8;
-    e->dx_q8 = dx_q8;
-    e->next_in_bucket = nullptr;
-    e->next_active = nullptr;
-
-    EdgeTable& t = s.edges;
-    int16_t top = static_cast<int16_t>(yt);
-    if (top < t.min_row) t.min_row = top;
-    if (e->y_end > t.max_row) t.max_row = e->y_end;
-
-    // Keep the bucket sorted by the x at the bottom of the first row; equal
-    // keys keep their arrival order.
-    int32_t key = x_q8 + dx_q8;
-    Edge** link = &t.buckets[top];
-    while (*link != nullptr && (*link)->x_q8 + (*link)->dx_q8 <= key) link = &(*link)->next_in_bucket;
-    e->next_in_bucket = *link;
-    *link = e;
+    InsertEdge(s.edges, static_cast<int32_t>(yt), static_cast<int32_t>(yb), x_q8, dx_q8);
 }
 
 // The row where the segment crosses the vertical line x = bound, truncated
@@ -84,7 +57,7 @@ static int64_t ClampToReach(int64_t x) {
 // vertical edge on that line. Every row then crosses the same number of
 // edges on either side of any visible pixel, so the even-odd fill of the
 // surface is unchanged; edges within reach are stored exactly as given.
-void AddEdge(ScreenSurface& s, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+void AddEdgeWide(ScreenSurface& s, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
     if (y0 == y1) return;
     int64_t xt = x0, yt = y0, xb = x1, yb = y1;
     if (y1 < y0) {
@@ -262,30 +235,263 @@ void FillSpanAA(ScreenSurface& s, int32_t row, int32_t xa_q8, int32_t xb_q8, int
 }
 
 // ---------------------------------------------------------------------------
+// The span with the pen built in
+// ---------------------------------------------------------------------------
+// FillSpanAA plots through the slots, a call per pixel. The fill draws the
+// same spans with a pen value instead (surface/pen.h): the same columns in
+// the same order with the same coverages, so the same words, with the
+// plots inline and the pen's colour prepared once per fill. The caller has
+// checked the row, and the ramp steps come from a table for the lengths a
+// surface row can have: 65280 / n and -65280 / n are the quotients of the
+// division (C++ truncates toward zero, so the negative step is the negated
+// quotient).
+
+constexpr int32_t kRampTableSize = 256;
+struct RampTable {
+    int32_t step_q8[kRampTableSize];  // 65280 / n; entry 0 unused
+    constexpr RampTable() : step_q8() {
+        for (int32_t n = 1; n < kRampTableSize; ++n) step_q8[n] = kFullRampQ8 / n;
+    }
+};
+constexpr RampTable kRamp;
+
+static inline int32_t RampStepQ8(int32_t columns) {
+    return static_cast<uint32_t>(columns) < kRampTableSize ? kRamp.step_q8[columns]
+                                                           : kFullRampQ8 / columns;
+}
+
+// Step is int32_t, or UnitStep where the surface's rows run left to right
+// in memory (x step 1, the display's own layout), which saves the
+// multiplications of the addresses.
+using UnitStep = std::integral_constant<int32_t, 1>;
+
+template <typename Pen, typename Step>
+[[gnu::always_inline]] static inline void FillSpanWith(const Pen& pen, uint16_t* const row_start,
+                                                       const int32_t width, const Step step_px,
+                                                       int32_t xa_q8, int32_t xb_q8, int32_t xc_q8,
+                                                       int32_t xd_q8) {
+    constexpr int32_t kFraction = kOneQ8 - 1;
+    // Most spans lie wholly on the surface, short of its last column, with
+    // their edges apart: 0 <= xa <= xb <= xc <= xd < (width - 1) * 256. Then
+    // nothing is clamped, the left boundary ends at or before r0, so the
+    // right one starts at r0 + 1 from full coverage and ends at r1 within the
+    // surface, and the same pixels get the same coverages without the checks.
+    if (xa_q8 >= 0 && xa_q8 <= xb_q8 && xb_q8 <= xc_q8 && xc_q8 <= xd_q8 &&
+        xd_q8 < (width - 1) * kOneQ8) {
+        const int32_t l0 = xa_q8 >> kQ8Shift, l1 = xb_q8 >> kQ8Shift;
+        const int32_t r0 = xc_q8 >> kQ8Shift, r1 = xd_q8 >> kQ8Shift;
+        uint16_t* p = row_start + l0 * step_px;
+        if (l0 == l1) {
+            const int32_t l = ((xa_q8 & kFraction) + (xb_q8 & kFraction)) >> 1;
+            if (l1 != r0) {
+                pen.Edge(p, kFullCoverage - l);
+            } else {
+                const int32_t r = ((xc_q8 & kFraction) + (xd_q8 & kFraction)) >> 1;
+                if (r0 == r1) {
+                    pen.Edge(p, l > r ? l - r : r - l);
+                    return;
+                }
+                pen.Edge(p, l > r ? l : r);
+            }
+        } else {
+            const int32_t step = RampStepQ8(l1 - l0);
+            int32_t acc = 0;
+            for (int32_t col = l0;; ++col) {
+                pen.Edge(p, (acc >> kQ8Shift) & kFullCoverage);
+                if (col == l1) break;
+                acc += step;
+                p += step_px;
+            }
+        }
+        if (r0 > l1) pen.Run(row_start + (l1 + 1) * step_px, step_px, r0 - l1);
+        p = row_start + (r0 + 1) * step_px;
+        if (r0 == r1) {
+            pen.Edge(p, ((xc_q8 & kFraction) + (xd_q8 & kFraction)) >> 1);
+            return;
+        }
+        const int32_t step = -RampStepQ8(r1 - r0);
+        int32_t acc = kFullRampQ8;
+        for (int32_t col = r0 + 1;; ++col) {
+            pen.Edge(p, (acc >> kQ8Shift) & kFullCoverage);
+            if (col == r1) break;
+            acc += step;
+            p += step_px;
+        }
+        return;
+    }
+
+    if (xb_q8 > xc_q8) {
+        xb_q8 = xc_q8;
+        if (xa_q8 > xc_q8) xa_q8 = xc_q8;
+    }
+    if (xa_q8 < 0) xa_q8 = 0;
+    if (xb_q8 < 0) xb_q8 = 0;
+    const int32_t l0 = xa_q8 >> kQ8Shift;
+    if (xd_q8 < 0 || l0 >= width) return;
+    int32_t l1 = xb_q8 >> kQ8Shift;
+    const int32_t r0 = xc_q8 >> kQ8Shift, r1 = xd_q8 >> kQ8Shift;
+    uint16_t* p = row_start + l0 * step_px;
+    int32_t last = l0;  // the rightmost column written so far
+
+    // Left boundary.
+    if (l0 == l1) {
+        const int32_t l = ((xa_q8 & kFraction) + (xb_q8 & kFraction)) >> 1;
+        if (l1 != r0) {
+            pen.Edge(p, kFullCoverage - l);
+        } else {
+            const int32_t r = ((xc_q8 & kFraction) + (xd_q8 & kFraction)) >> 1;
+            if (r0 == r1) {
+                pen.Edge(p, l > r ? l - r : r - l);
+                return;
+            }
+            pen.Edge(p, l > r ? l : r);
+        }
+    } else {
+        const int32_t step = RampStepQ8(l1 - l0);
+        if (l1 >= width) l1 = width - 1;
+        int32_t acc = 0;
+        for (int32_t col = l0;; ++col) {
+            pen.Edge(p, (acc >> kQ8Shift) & kFullCoverage);
+            if (col >= l1) break;
+            acc += step;
+            p += step_px;
+        }
+        if (l1 > last) last = l1;
+    }
+
+    // Interior, solid up to and including the right edge's start column.
+    const int32_t r0c = r0 < width - 1 ? r0 : width - 1;
+    if (r0c > last) {
+        pen.Run(row_start + (last + 1) * step_px, step_px, r0c - last);
+        last = r0c;
+    }
+
+    // Right boundary, from column r0 + 1.
+    const int32_t first = last > r0 ? last + 1 : r0 + 1;
+    if (r0 == r1) {
+        if (first == r0 + 1 && first < width)
+            pen.Edge(row_start + first * step_px, ((xc_q8 & kFraction) + (xd_q8 & kFraction)) >> 1);
+        return;
+    }
+    const int32_t end = r1 < width - 1 ? r1 : width - 1;
+    if (first > end) return;
+    const int32_t step = -RampStepQ8(r1 - r0);
+    int32_t acc = kFullRampQ8 + (first - (r0 + 1)) * step;
+    p = row_start + first * step_px;
+    for (int32_t col = first;; ++col) {
+        pen.Edge(p, (acc >> kQ8Shift) & kFullCoverage);
+        if (col == end) break;
+        acc += step;
+        p += step_px;
+    }
+}
+
+void FillSpanFast(ScreenSurface& s, int32_t row, int32_t xa_q8, int32_t xb_q8, int32_t xc_q8,
+                  int32_t xd_q8) {
+    if (static_cast<uint32_t>(row) >= static_cast<uint32_t>(s.clip_height)) return;
+    uint16_t* const row_start = s.pixel_base + row * s.y_step;
+    WithPenKind(s, [&](const auto& pen) {
+        if (s.x_step == 1)
+            FillSpanWith(pen, row_start, s.clip_width, UnitStep{}, xa_q8, xb_q8, xc_q8, xd_q8);
+        else
+            FillSpanWith(pen, row_start, s.clip_width, s.x_step, xa_q8, xb_q8, xc_q8, xd_q8);
+    });
+}
+
+// ---------------------------------------------------------------------------
 // The fill
 // ---------------------------------------------------------------------------
 
-void FillEdges(ScreenSurface& s) {
+// The pair loop of one row: the edges pair up left to right (even-odd); a
+// pair whose right edge lies left of the surface draws nothing, and once a
+// left edge lies right of it no later pair can draw. span(xa, xb, xc, xd)
+// draws a pair's span from the x ranges of its edges within the row.
+template <typename Span>
+[[gnu::always_inline]] static inline void FillPairs(const Edge* active, int32_t right_q8,
+                                                    const Span& span) {
+    for (const Edge* l = active; l != nullptr && l->next_active != nullptr;) {
+        const Edge* r = l->next_active;
+        const Edge* next_pair = r->next_active;
+        if (r->x_q8 >= 0) {
+            if (l->x_q8 > right_q8) break;
+            const int32_t l_next = Add32(l->x_q8, l->dx_q8), r_next = Add32(r->x_q8, r->dx_q8);
+            span(l->x_q8 < l_next ? l->x_q8 : l_next, l->x_q8 < l_next ? l_next : l->x_q8,
+                 r->x_q8 < r_next ? r->x_q8 : r_next, r->x_q8 < r_next ? r_next : r->x_q8);
+        }
+        l = next_pair;
+    }
+}
+
+// Through the slots (the XOR pen, or slots of a test's own): the rows in
+// their plain form, AdvanceActiveEdges and MergeNewEdges on every row and
+// FillSpanAA for every span. The fill with the pen built in must draw
+// exactly this.
+template <typename Step>
+static void FillRows(ScreenSurface& s, const SlotPenKind&, Step) {
     EdgeTable& t = s.edges;
-    if (t.max_row == -1) return;
-    const int32_t right_q8 = s.clip_width * kOneQ8;
     Edge* active = nullptr;
     for (int32_t y = t.min_row; y < t.max_row; ++y) {
         active = AdvanceActiveEdges(active, y);
         active = MergeNewEdges(active, t.buckets[y]);
-        for (Edge* l = active; l != nullptr && l->next_active != nullptr;) {
-            Edge* r = l->next_active;
-            Edge* next_pair = r->next_active;
-            if (r->x_q8 >= 0) {
-                if (l->x_q8 > right_q8) break;
-                int32_t l_next = Add32(l->x_q8, l->dx_q8), r_next = Add32(r->x_q8, r->dx_q8);
-                FillSpanAA(s, y, l->x_q8 < l_next ? l->x_q8 : l_next,
-                           l->x_q8 < l_next ? l_next : l->x_q8, r->x_q8 < r_next ? r->x_q8 : r_next,
-                           r->x_q8 < r_next ? r_next : r->x_q8);
-            }
-            l = next_pair;
-        }
+        FillPairs(active, s.clip_width * kOneQ8, [&s, y](int32_t xa, int32_t xb, int32_t xc, int32_t xd) {
+            FillSpanAA(s, y, xa, xb, xc, xd);
+        });
     }
+}
+
+// With the pen built in: spans by FillSpanWith, inline. Rows min_row ..
+// max_row - 1 lie within the surface (see StoreEdge), so they need no row
+// check. Most rows of small shapes have exactly two active edges, and two
+// cases of them are written out here with the result of the general steps:
+// both go on and none starts (the bubble pass is one compare), or one ends
+// and one starts (the merge of one edge beside the one left is one compare).
+template <typename Pen, typename Step>
+static void FillRows(ScreenSurface& s, const Pen& pen, Step step_px) {
+    EdgeTable& t = s.edges;
+    const int32_t width = s.clip_width, right_q8 = width * kOneQ8, row_step_px = s.y_step;
+    uint16_t* const base = s.pixel_base;
+    int32_t row_offset = t.min_row * row_step_px;
+    Edge* active = nullptr;
+    for (int32_t y = t.min_row; y < t.max_row; ++y, row_offset += row_step_px) {
+        uint16_t* const row_start = base + row_offset;
+        Edge* const bucket = t.buckets[y];
+        Edge* const second = active != nullptr ? active->next_active : nullptr;
+        const bool pair = second != nullptr && second->next_active == nullptr;
+        const bool first_goes_on = pair && active->y_end > y, second_goes_on = pair && second->y_end > y;
+        if (first_goes_on && second_goes_on && bucket == nullptr) {
+            active->x_q8 = Add32(active->x_q8, active->dx_q8);
+            second->x_q8 = Add32(second->x_q8, second->dx_q8);
+            if (second->x_q8 < active->x_q8) {
+                active->next_active = nullptr;
+                second->next_active = active;
+                active = second;
+            }
+        } else if (first_goes_on != second_goes_on && bucket != nullptr &&
+                   bucket->next_in_bucket == nullptr) {
+            Edge* keep = first_goes_on ? active : second;
+            keep->x_q8 = Add32(keep->x_q8, keep->dx_q8);
+            Edge* left = keep->x_q8 <= bucket->x_q8 ? keep : bucket;
+            Edge* right = left == keep ? bucket : keep;
+            left->next_active = right;
+            right->next_active = nullptr;
+            active = left;
+        } else {
+            if (active != nullptr) active = AdvanceActiveEdges(active, y);
+            if (bucket != nullptr) active = MergeNewEdges(active, bucket);
+        }
+        FillPairs(active, right_q8, [&](int32_t xa, int32_t xb, int32_t xc, int32_t xd) {
+            FillSpanWith(pen, row_start, width, step_px, xa, xb, xc, xd);
+        });
+    }
+}
+
+void FillEdges(ScreenSurface& s) {
+    EdgeTable& t = s.edges;
+    if (t.max_row == -1) return;
+    WithPenKind(s, [&s](const auto& pen) {
+        if (s.x_step == 1) FillRows(s, pen, UnitStep{});
+        else FillRows(s, pen, s.x_step);
+    });
     for (int32_t y = t.min_row; y <= t.max_row; ++y) t.buckets[y] = nullptr;
     t.max_row = -1;
     t.min_row = static_cast<int16_t>(RowLimit(s) + 1);

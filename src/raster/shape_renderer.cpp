@@ -48,11 +48,29 @@ void RenderShape(ScreenSurface& s, const ShapeRecord& shape, const Transform& t,
 
 // Shapes in order, later ones over earlier ones. A record whose block runs
 // past the view's vertices cannot come from the editing operations; it is
-// skipped rather than read beyond the pool.
+// skipped rather than read beyond the pool. Each shape is drawn as
+// RenderShape draws it; since each sets the pen from its own colour, the pen
+// goes back to opaque once, after the last one, leaving it as RenderShape
+// does.
 void RenderDrawing(ScreenSurface& s, const DrawingView& view, const Transform& t) {
+    bool drawn = false;
     for (uint32_t i = 0; i < view.shape_count; ++i) {
         const ShapeRecord& shape = view.shapes[i];
-        if (shape.first + shape.count > view.vertex_count) continue;
-        RenderShape(s, shape, t, view.vertices);
+        if (shape.count == 0 || shape.first + shape.count > view.vertex_count) continue;
+        SetPenColour(s, shape.colour);
+        const Vertex* v = view.vertices + shape.first;
+        const auto point = [&t, v](uint32_t k) { return MapPoint(t, v[k].x, v[k].y); };
+        if (shape.kind == kShapeFilled) {
+            EdgeSink edges{s};
+            WalkShapePoints(shape, v, point, edges);
+            FillEdges(s);
+        } else {
+            LineSink lines{s};
+            WalkShapePoints(shape, v, point, lines);
+        }
+        drawn = true;
     }
+    if (!drawn) return;
+    s.pen_alpha = kOpaqueAlpha;
+    SelectPenForAlpha(s);
 }

@@ -34,17 +34,19 @@ void CurveThrough(Sink& sink, Point32 p0, Point32 q, Point32 p2) {
                Shl32(by, kQ4Shift), Shl32(p2.x, kQ4Shift), Shl32(p2.y, kQ4Shift));
 }
 
-template <typename Sink>
-void WalkShape(const ShapeRecord& shape, const Transform& t, const Vertex* pool, Sink& sink) {
+// The walk over the shape's vertices v[0 .. count - 1], point(i) giving
+// vertex i in screen pixels (point is called for each vertex it needs, in
+// any order and possibly twice, so it must not change anything).
+template <typename Sink, typename PointOf>
+void WalkShapePoints(const ShapeRecord& shape, const Vertex* v, const PointOf& point, Sink& sink) {
     const bool filled = shape.kind == kShapeFilled;
     if (shape.count == 0 || (!filled && shape.count < 2)) return;
-    const Vertex* v = pool + shape.first;
-    Point32 current = MapPoint(t, v[0].x, v[0].y);
+    Point32 current = point(0);
     Point32 contour_first = current;
     Point32 control = current;
     bool have_control = false;
     for (uint32_t i = 1; i < shape.count; ++i) {
-        const Point32 p = MapPoint(t, v[i].x, v[i].y);
+        const Point32 p = point(i);
         switch (v[i].type & 3) {
             case kPointCorner:
                 sink.Segment(current.x, current.y, p.x, p.y);
@@ -69,9 +71,15 @@ void WalkShape(const ShapeRecord& shape, const Transform& t, const Vertex* pool,
         }
     }
     if (!filled) return;
-    const Vertex& last = v[shape.count - 1];
-    if (last.type == kPointControl)
-        CurveThrough(sink, current, MapPoint(t, last.x, last.y), contour_first);
+    if (v[shape.count - 1].type == kPointControl)
+        CurveThrough(sink, current, point(shape.count - 1), contour_first);
     else
         sink.Segment(current.x, current.y, contour_first.x, contour_first.y);
+}
+
+// The walk with each vertex mapped through t as it is needed.
+template <typename Sink>
+void WalkShape(const ShapeRecord& shape, const Transform& t, const Vertex* pool, Sink& sink) {
+    const Vertex* v = pool + shape.first;
+    WalkShapePoints(shape, v, [&t, v](uint32_t i) { return MapPoint(t, v[i].x, v[i].y); }, sink);
 }

@@ -40,16 +40,15 @@ void PlotXor(ScreenSurface& s) { *s.current_pixel ^= s.pen_colour.word; }
 void PlotNothing(ScreenSurface&, int) {}
 
 void PlotSetRun(ScreenSurface& s, uint16_t* p, int32_t step, int32_t count) {
-    const uint16_t word = s.pen_colour.word;
-    for (;; p += step) {
-        *p = word;
-        if (--count == 0) break;
-    }
-    s.current_pixel = p;
+    s.current_pixel = SetRun(p, step, count, s.pen_colour.word);
 }
 
 // The masks and the weight are read once per run instead of once per pixel.
 void PlotBlendAlphaRun(ScreenSurface& s, uint16_t* p, int32_t step, int32_t count) {
+    if (HasRgb565Layout(s)) {
+        s.current_pixel = BlendRun(RunBlend(s.pen_colour.word, s.pen_alpha), p, step, count);
+        return;
+    }
     const uint32_t word = s.pen_colour.word;
     const int32_t w = s.pen_alpha;
     const int32_t r = s.red_mask, g = s.green_mask, b = s.blue_mask;
@@ -77,22 +76,4 @@ void SelectPenMode(ScreenSurface& s, int xor_flag) {
     } else {
         SelectPenForAlpha(s);
     }
-}
-
-void SelectPenForAlpha(ScreenSurface& s) {
-    if (s.pen_alpha == 255) {
-        s.plain_plot = PlotSet;
-        s.coverage_plot = PlotBlendCoverage;
-        s.run_plot = PlotSetRun;
-    } else {
-        s.plain_plot = PlotBlendAlpha;
-        s.coverage_plot = PlotBlendMixed;
-        s.run_plot = PlotBlendAlphaRun;
-    }
-}
-
-void SetPenColour(ScreenSurface& s, const ColourRecord& c) {
-    s.pen_colour = c;
-    s.pen_alpha = c.alpha;
-    SelectPenForAlpha(s);
 }

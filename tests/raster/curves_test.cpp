@@ -5,6 +5,7 @@
 #include <array>
 #include <chrono>
 #include <climits>
+#include <random>
 #include <utility>
 #include <vector>
 
@@ -136,4 +137,26 @@ TEST(CurveFlattening, ExtremeCoordinatesFinishQuickly) {
     EXPECT_LE(TableContents().size(), 512u);
     FillEdges(surface);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}
+
+// The flatness test against the area in 128 bits: coordinates of every size,
+// near +-2^30 and the 32-bit limits (differences across 2^31, where the test
+// changes its form), and small ones whose area lies near 1024.
+TEST(CurveFlattening, FlatnessEqualsTheExactAreaTest) {
+    std::mt19937 rng(3);
+    int mismatches = 0;
+    for (int i = 0; i < 200000; ++i) {
+        int32_t v[6];
+        for (int32_t& c : v) {
+            const int32_t noise = static_cast<int32_t>(rng() % 65) - 32;
+            const int32_t choices[4] = {noise, Add32(static_cast<int32_t>((rng() % 4) << 30), noise),
+                                        noise < 0 ? INT32_MIN - noise : INT32_MAX - noise,
+                                        static_cast<int32_t>(rng()) >> (rng() % 32)};
+            c = choices[rng() % 4];
+        }
+        const __int128 area = static_cast<__int128>(int64_t{v[2]} - v[0]) * (int64_t{v[5]} - v[1]) -
+                              static_cast<__int128>(int64_t{v[4]} - v[0]) * (int64_t{v[3]} - v[1]);
+        mismatches += CurveTooCurved(v[0], v[1], v[2], v[3], v[4], v[5]) != (area >= 1024 || area <= -1024);
+    }
+    EXPECT_EQ(mismatches, 0);
 }

@@ -8,6 +8,7 @@
 #include <set>
 #include <vector>
 
+#include "raster/lines.h"
 #include "raster_helpers.h"
 
 namespace {
@@ -46,6 +47,16 @@ std::set<int> ChangedRows() {
     std::set<int> rows;
     for (const auto& [x, y] : ChangedPixels()) rows.insert(y);
     return rows;
+}
+
+// The table's records bucket by bucket, in bucket order; a fill empties it.
+std::vector<std::array<int32_t, 4>> TakeTable() {
+    std::vector<std::array<int32_t, 4>> records;
+    for (int32_t row = 0; row < kEdgeBuckets; ++row)
+        for (const Edge* e = surface.edges.buckets[row]; e != nullptr; e = e->next_in_bucket)
+            records.push_back({row, e->y_end, e->x_q8, e->dx_q8});
+    FillEdges(surface);
+    return records;
 }
 
 }  // namespace
@@ -182,6 +193,26 @@ TEST(PolygonFill, TableDropsEdgesPast512AndEveryFillEmptiesIt) {
     EXPECT_EQ(CountPixelsNot(0xFFFF), 0);
 }
 
+// AddEdge's 32-bit form against the 64-bit one: edges of every size, many at
+// the ends of its range (x +-2^21, rows +-2^29), in batches (bucket order).
+TEST(PolygonFill, EdgesStoredInThirtyTwoBitsMatchTheWideForm) {
+    std::mt19937 rng(31);
+    ResetTestSurface();
+    for (int batch = 0; batch < 400; ++batch) {
+        std::vector<EdgeArgs> edges(1 + rng() % 12);
+        for (EdgeArgs& e : edges)
+            for (int k = 0; k < 4; ++k) {
+                const int32_t limit = k % 2 == 0 ? 1 << 21 : batch % 2 ? 1 << 29 : 200;
+                e[k] = rng() % 2 ? static_cast<int32_t>(rng()) >> (rng() % 32)
+                                 : (rng() % 2 ? limit : -limit) + static_cast<int32_t>(rng() % 5) - 2;
+            }
+        for (const EdgeArgs& e : edges) AddEdge(surface, e[0], e[1], e[2], e[3]);
+        const auto fast = TakeTable();
+        for (const EdgeArgs& e : edges) AddEdgeWide(surface, e[0], e[1], e[2], e[3]);
+        ASSERT_EQ(fast, TakeTable()) << "batch " << batch;
+    }
+}
+
 namespace {
 
 Edge MakeEdge(int32_t x, int32_t dx, int16_t y_end = 100) {
@@ -247,4 +278,53 @@ TEST(FillSpan, RampsRiseOverTheLeftEdgeAndFallAfterTheRight) {
     EXPECT_EQ(DrawnPixels([] { FillSpanAA(surface, 5, x + 40, x + 60, x + 200, x + 220); }),
               (PixelSet{{10, 5}}));
     EXPECT_EQ(PixelAt(10, 5), WhiteAfterCoverage(160));
+}
+
+// The fill's own spans against FillSpanAA's, with opaque, translucent and XOR
+// pens: spans ordered as the fill makes them or not, off either side, long.
+TEST(FillSpan, TheFillsOwnSpansEqualTheSlotSpans) {
+    std::mt19937 rng(5);
+    const int32_t kRanges[4][2] = {{-30, 300}, {-8, 16}, {236, 236}, {-32768, 65536}};  // pixels
+    ResetTestSurface();
+    for (uint32_t i = 0; i < 20000; ++i) {
+        int32_t x[4];
+        const int32_t* range = kRanges[rng() % 4];
+        for (int32_t& v : x) {
+            range = i % 5 ? range : kRanges[rng() % 4];  // mostly one range for the whole span
+            v = range[0] * 256 + static_cast<int32_t>(rng() % static_cast<uint32_t>(range[1] * 256));
+        }
+        if (i % 4) std::sort(x, x + 2), std::sort(x + 2, x + 4);
+        for (int k : {0, 2}) x[k + 1] = i % 3 == 1 ? x[k] + static_cast<int32_t>(rng() % 2048) : x[k + 1];
+        const int32_t row = static_cast<int32_t>(rng() % 360) - 20, r = row < 0 || row >= 320 ? 0 : row;
+        surface.pen_colour.word = static_cast<uint16_t>(rng());
+        surface.pen_alpha = static_cast<uint8_t>(rng() % 2 ? 255 : rng() % 255);
+        SelectPenMode(surface, i % 7 == 0);
+        std::vector<uint16_t> pictures[2];
+        for (int built_in = 0; built_in < 2; ++built_in) {
+            std::mt19937 words(i);
+            for (int col = 0; col < 240; ++col) surface.pixel_base[r * 240 + col] = static_cast<uint16_t>(words());
+            (built_in ? FillSpanFast : FillSpanAA)(surface, row, x[0], x[1], x[2], x[3]);
+            pictures[built_in].assign(surface.pixel_base + r * 240, surface.pixel_base + r * 240 + 240);
+        }
+        ASSERT_EQ(pictures[0], pictures[1]) << "span " << i;
+    }
+}
+
+// Fills (the slots' by the plain row steps) and outlines: random polygons, some
+// on a grid (equal x), and two whose vertex lies on the other side.
+TEST(PolygonFill, BuiltInPensFillWhatTheSlotsFill) {
+    std::mt19937 rng(23);
+    auto within = [&rng](int32_t size) { return static_cast<int32_t>(rng() % (2 * size + 1)) - size; };
+    for (int32_t i = 0; i < 400; ++i) {
+        std::vector<Point> polygon(3 + rng() % 8);
+        const int32_t cx = 120 + within(150), cy = 160 + within(190);
+        const int32_t size = 1 + static_cast<int32_t>(rng() % (i % 4 ? 30 : 300)), grid = i % 3 ? 1 : 1 + size / 3;
+        for (Point& p : polygon) p = {cx + within(size) / grid * grid, cy + within(size) / grid * grid};
+        if (i < 2) polygon = {{10 * i, 0}, {10 * i, 40}, {10 - 10 * i, 40}, {10 * i, 20}, {10 - 10 * i, 0}};
+        const ColourRecord pen = MakeColour(200, 40, 90, i % 2 ? 255 : static_cast<int>(rng() % 255));
+        ASSERT_TRUE(SameThroughTheSlots(pen, static_cast<uint32_t>(i), [&] {
+            AddPolygon(polygon), FillEdges(surface);
+            for (const EdgeArgs& e : EdgesOf(polygon)) DrawLine(surface, e[0], e[1], e[2], e[3]);
+        })) << i;
+    }
 }

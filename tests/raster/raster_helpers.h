@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <set>
 #include <utility>
+#include <vector>
 
 #include "support/test_surface.h"
 #include "surface/pen.h"
@@ -44,4 +45,28 @@ inline void UseXorPen() {
     surface.pen_colour = {255, 255, 255, 255, 0xFFFF};
     surface.pen_alpha = 255;
     SelectPenMode(surface, 1);
+}
+
+// Draws twice with the pen set from colour on one random background: as the
+// primitives choose (pens built in), and with each slot behind a forwarder
+// they do not know, so that they plot through the slots. True when alike.
+template <typename Draw>
+bool SameThroughTheSlots(const ColourRecord& colour, uint32_t seed, Draw draw) {
+    static ScreenSurface slots;  // the pen's own slots, called by the forwarders
+    std::vector<uint16_t> pictures[2];
+    for (int forwarded = 0; forwarded < 2; ++forwarded) {
+        ResetTestSurface();
+        for (uint32_t k = 0; k < kScreenWidth * kScreenHeight; ++k)
+            surface.pixel_base[k] = static_cast<uint16_t>((k + seed) * 2654435761u >> 16);
+        SetPenColour(surface, colour);
+        SetPenColour(slots, colour);
+        if (forwarded) {
+            surface.plain_plot = [](ScreenSurface& s) { slots.plain_plot(s); };
+            surface.coverage_plot = [](ScreenSurface& s, int c) { slots.coverage_plot(s, c); };
+            surface.run_plot = [](ScreenSurface& s, uint16_t* p, int32_t step, int32_t n) { slots.run_plot(s, p, step, n); };
+        }
+        draw();
+        pictures[forwarded] = SurfaceSnapshot();
+    }
+    return pictures[0] == pictures[1];
 }

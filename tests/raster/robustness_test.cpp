@@ -101,7 +101,10 @@ struct RandomDrawing {
                 AddEdge(s, v[4], v[5], v[0], v[1]);
                 FillEdges(s);
                 break;
-            case 7: FillSpanAA(s, v[0] % 330, v[1], Widen(v[1], v[2]), v[3], Widen(v[3], v[4])); break;
+            case 7:  // the slots' span or the fill's own
+                (v[5] & 1 ? FillSpanAA : FillSpanFast)(s, v[0] % 330, v[1], Widen(v[1], v[2]), v[3],
+                                                      Widen(v[3], v[4]));
+                break;
             case 8: CurveToLines(s, v[0], v[1], v[2], v[3], v[4], v[5]); break;
             case 9:
                 CurveToEdges(s, v[0], v[1], v[2], v[3], v[4], v[5]);
