@@ -82,7 +82,7 @@ bool ExportDrawingSvg(int32_t slot, ExportTarget* target) {
 bool ExportEverySlotSvg(ExportTarget* target) {
     for (int32_t slot = 0; slot < kSlotCount; ++slot) {
         if (!SlotHoldsDrawing(library, slot) && slot != editor.drawing_slot) continue;
-        char name[16], path[PATH_MAX];
+        char name[24], path[PATH_MAX];  // room for any int, which the compiler cannot rule out
         std::snprintf(name, sizeof name, "slot-%02d.svg", slot);
         if (!PathIn(target->path, name, path, sizeof path)) return Say(target, "the folder name is too long");
         ExportTarget file = {path, target->keep_existing, {}, {}};
