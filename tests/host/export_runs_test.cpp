@@ -5,7 +5,6 @@
 #include <dirent.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -134,11 +133,12 @@ TEST(ExportRuns, TheReadmeExamplesAreWhatTheProgramMakes) {
 TEST(ExportRuns, CtrlEInTheWindowShowsTheNamesInTheTitle) {
     if (!OnPath("Xvfb") || !OnPath("xdotool")) GTEST_SKIP() << "Xvfb or xdotool is not installed";
     TemporaryFolder folder;
-    const std::string display = ":" + std::to_string(100 + getpid() % 400);
+    // Xvfb picks a free display itself and names it once it is ready, so
+    // that parallel tests and other users' servers cannot collide with it.
     WriteFile(folder.Path() + "/run.sh",
-              "Xvfb " + display + " -screen 0 640x480x24 -nolisten tcp >/dev/null 2>&1 & xvfb=$!\n"
-              "export DISPLAY=" + display + "\n"
-              "for i in $(seq 100); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done\n"
+              "Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>display.txt >/dev/null 2>&1 & xvfb=$!\n"
+              "for i in $(seq 300); do [ -s display.txt ] && break; sleep 0.1; done\n"
+              "export DISPLAY=:$(cat display.txt)\n"
               "ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 SDL_VIDEODRIVER=x11 timeout 120 '" KN_EXECUTABLE
               "' --no-keep --scale 1 --export-dir out >/dev/null 2>&1 & program=$!\n"
               "w=$(timeout 20 xdotool search --sync --name KalveNorix | head -n 1)\n"
