@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/test_files.h"
+#include "support/test_files.h"
 
 namespace {
 

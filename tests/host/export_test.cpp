@@ -21,7 +21,7 @@
 #include "host/svg_writer.h"
 #include "platform/headless.h"
 #include "platform/host_files.h"
-#include "platform/test_files.h"
+#include "support/test_files.h"
 #include "scene_generator.h"
 #include "scenes.h"
 #include "screens/drawing_editor.h"
