@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "support/test_files.h"
+#include "support/virtual_display.h"
 
 namespace {
 
@@ -40,10 +41,6 @@ std::vector<std::string> Names(const std::string& folder) {
     }
     std::sort(names.begin(), names.end());
     return names;
-}
-
-bool OnPath(const char* tool) {
-    return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
 }
 
 // A filled rectangle (tool 3 by its key), then the animation screen with one
@@ -131,14 +128,10 @@ TEST(ExportRuns, TheReadmeExamplesAreWhatTheProgramMakes) {
 
 // Ctrl+E in the window: the names show in the title, which then goes back.
 TEST(ExportRuns, CtrlEInTheWindowShowsTheNamesInTheTitle) {
-    if (!OnPath("Xvfb") || !OnPath("xdotool")) GTEST_SKIP() << "Xvfb or xdotool is not installed";
+    if (!CanOpenVirtualDisplay()) GTEST_SKIP() << "Xvfb or xdotool is not installed";
     TemporaryFolder folder;
-    // Xvfb picks a free display itself and names it once it is ready, so
-    // that parallel tests and other users' servers cannot collide with it.
     WriteFile(folder.Path() + "/run.sh",
-              "Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>display.txt >/dev/null 2>&1 & xvfb=$!\n"
-              "for i in $(seq 300); do [ -s display.txt ] && break; sleep 0.1; done\n"
-              "export DISPLAY=:$(cat display.txt)\n"
+              std::string(kStartVirtualDisplay) +
               "ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 SDL_VIDEODRIVER=x11 timeout 120 '" KN_EXECUTABLE
               "' --no-keep --scale 1 --export-dir out >/dev/null 2>&1 & program=$!\n"
               "w=$(timeout 20 xdotool search --sync --name KalveNorix | head -n 1)\n"

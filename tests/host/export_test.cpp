@@ -22,15 +22,12 @@
 #include "platform/headless.h"
 #include "platform/host_files.h"
 #include "support/test_files.h"
+#include "support/virtual_display.h"
 #include "scene_generator.h"
 #include "scenes.h"
 #include "screens/drawing_editor.h"
 
 namespace {
-
-bool OnPath(const char* tool) {
-    return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
-}
 
 // 8-bit channels of a colour word as the shots widen them.
 int Channel(uint16_t word, int c) {
