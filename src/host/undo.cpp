@@ -20,6 +20,7 @@ struct UndoState {
     int oldest;   // ring index of the oldest state
     int count;    // states kept, 1 .. kUndoSteps + 1
     int current;  // states from the oldest to the one on show, 0 .. count - 1
+    bool forgot;  // a state was dropped from the oldest end since the history began
 };
 
 static UndoState undo;
@@ -45,6 +46,7 @@ void FreeUndo() {
 void ResetUndoHistory() {
     if (undo.images == nullptr) return;
     undo.oldest = 0;
+    undo.forgot = false;
     Size(0) = WriteWorkspace(Image(0), kWorkspaceCapacity, kModeDrawing);
     undo.count = Size(0) > 0 ? 1 : 0;
     undo.current = 0;
@@ -64,6 +66,7 @@ void RecordChange() {
     undo.count = undo.current + 1;  // what was undone can no longer be redone
     if (undo.count == kUndoSteps + 1) {
         undo.oldest = (undo.oldest + 1) % (kUndoSteps + 1);
+        undo.forgot = true;
         --undo.count;
         --undo.current;
     }
@@ -104,3 +107,5 @@ bool Redo() {
     Restore(undo.current + 1);
     return true;
 }
+
+bool UndoReachesStart() { return undo.count > 0 && !undo.forgot; }

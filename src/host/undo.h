@@ -20,3 +20,6 @@ void RecordChange();
 // One step back or forward; false when there is none.
 bool Undo();
 bool Redo();
+// True while no step has been forgotten since the history began, so that
+// undoing every step returns to the state it began with.
+bool UndoReachesStart();

@@ -531,14 +531,16 @@ TEST(RandomSessions, AFaultIsFoundAndShrunkToAShortScript) {
 // At every 97th wait of the top-level loop, in a forked copy of the program:
 // the workspace image, read into a program started afresh, writes the same
 // bytes and draws the same drawing or stage screen; then undoing every step
-// there is and redoing as many gives back the model byte for byte (the
-// selection and frame are those of the step).
-static uint8_t images[2][kWorkspaceCapacity];
+// there is returns to the model at start-up (while no step was forgotten)
+// and redoing as many gives back the model byte for byte
+// (the selection and frame are those of the step).
+static uint8_t images[3][kWorkspaceCapacity];  // now, the copy's, at start-up
+static size_t start_size;
 
-// The image now against images[0], from `from` on (the model begins at kWorkspaceModelOffset).
-static bool SameImage(size_t size, size_t from = 0) {
+// The image now against images[k], from `from` on (the model begins at kWorkspaceModelOffset).
+static bool SameImage(size_t size, size_t from = 0, int k = 0) {
     return WriteWorkspace(images[1], kWorkspaceCapacity, controls.mode) == size &&
-           std::memcmp(images[0] + from, images[1] + from, size - from) == 0;
+           std::memcmp(images[k] + from, images[1] + from, size - from) == 0;
 }
 
 static uint64_t ScreenHash() {
@@ -557,13 +559,16 @@ static int RoundTripsInCopy(size_t size) {
     if (!SameImage(size)) return 3;
     if (screen != nullptr) screen->redraw();
     if (screen != nullptr && ScreenHash() != drawn) return 4;
+    const bool reaches_start = UndoReachesStart();
     int undone = 0;
     while (Undo()) ++undone;
+    if (reaches_start && !SameImage(start_size, kWorkspaceModelOffset, 2)) return 5;
     while (undone-- > 0) Redo();
     return SameImage(size, kWorkspaceModelOffset) ? 0 : 1;
 }
 
 static const char* RoundTrips(int64_t waits) {
+    if (waits == 0) start_size = WriteWorkspace(images[2], kWorkspaceCapacity, controls.mode);
     if (waits == 0 || waits % 97 != 0 || ui.depth != 1) return nullptr;
     const size_t size = WriteWorkspace(images[0], kWorkspaceCapacity, controls.mode);
     std::fflush(nullptr);
@@ -575,8 +580,9 @@ static const char* RoundTrips(int64_t waits) {
     int status = 0;
     static const char* const kFaults[] = {nullptr, "undoing and redoing every step changed the state",
                                           "a fresh program refused the image", "a fresh program read another state",
-                                          "a fresh program drew the screen differently", "the copy crashed or hung"};
-    if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) > 4) return kFaults[5];
+                                          "a fresh program drew the screen differently",
+                                          "undoing every step did not return to the start", "the copy crashed or hung"};
+    if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) > 5) return kFaults[6];
     return kFaults[WEXITSTATUS(status)];
 }
 
