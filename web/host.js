@@ -139,8 +139,118 @@ var knHost = (function () {
 
   addEventListener('blur', lift);
   document.addEventListener('visibilitychange', function () {
-    if (document.visibilityState === 'hidden') lift();
+    if (document.visibilityState === 'hidden') leaving();
   });
+  addEventListener('pagehide', leaving);
+
+  // ---- Keeping the work -----------------------------------------------------------
+  // The workspace lives in a folder that Emscripten's IDBFS copies to and
+  // from IndexedDB: filled from the browser's copy before the program reads
+  // it, copied back after every save. A page opened with ?no-keep, or in a
+  // browser that stores nothing for it, keeps nothing and says so once.
+  const params = new URLSearchParams(location.search);
+  const keep = host.keep = {
+    state: 'loading',  // then 'kept', 'asked-not' or 'unavailable'
+    loadMs: 0,         // time to mount and fill the folder at start
+    storing: false,    // a copy to IndexedDB is under way
+    again: false,      // another save came during it: copy once more after it
+    stores: 0,         // copies finished, for the tests
+    failed: false,     // the last copy failed (its message is out)
+  };
+
+  function note(text, linkText, href) {
+    const p = document.getElementById('keep-note');
+    p.textContent = text + ' ';
+    const a = document.createElement('a');
+    a.textContent = linkText;
+    a.href = href;
+    p.appendChild(a);
+  }
+
+  // Some browsers refuse IndexedDB only when a database is opened (private
+  // windows), others throw when indexedDB is read, and IDBFS does not report
+  // every such refusal, so a database is opened here first.
+  function probe(name) {
+    return new Promise(function (resolve) {
+      let request;
+      try {
+        request = indexedDB.open(name);
+      } catch (e) {
+        resolve(String(e));
+        return;
+      }
+      request.onsuccess = function () { request.result.close(); resolve(''); };
+      request.onerror = function (e) { e.preventDefault(); resolve(String(request.error)); };
+      request.onblocked = function () { resolve('the database is blocked'); };
+    });
+  }
+
+  function fill() {
+    return new Promise(function (resolve) {
+      FS.syncfs(true, function (error) { resolve(error ? String(error) : ''); });
+    });
+  }
+
+  host.loadKept = async function (folder) {
+    const started = performance.now();
+    if (params.has('no-keep')) {
+      keep.state = 'asked-not';
+      note('This visit started fresh and keeps nothing; the work kept in this browser is left as it was.',
+           'Open the kept work', './');
+      return 0;
+    }
+    let why = await probe(folder);
+    if (!why) {
+      FS.mkdir(folder);
+      FS.mount(IDBFS, {}, folder);
+      why = await fill();
+    }
+    keep.loadMs = performance.now() - started;
+    if (why) {
+      keep.state = 'unavailable';
+      console.warn('kalvenorix: this browser stores nothing for the page (' + why +
+                   '); the work is not kept when the page closes');
+      note('This browser stores nothing for this page (a private window?): the work is lost when ' +
+           'the page closes.', 'About keeping work', '#keeping');
+      return 0;
+    }
+    keep.state = 'kept';
+    note('The work is kept in this browser and comes back when the page is opened again.',
+         'Start fresh (?no-keep)', '?no-keep');
+    return 1;
+  };
+
+  // Copies the kept folder to IndexedDB, one copy at a time: a save during
+  // a copy is copied by one more copy after it.
+  host.storeKept = function () {
+    if (keep.state !== 'kept') return;
+    if (keep.storing) {
+      keep.again = true;
+      return;
+    }
+    keep.storing = true;
+    FS.syncfs(false, function (error) {
+      keep.storing = false;
+      ++keep.stores;
+      if (error && !keep.failed)
+        console.error('kalvenorix: the browser did not store the work (' + error +
+                      '); it stays on the page and the next save tries again');
+      else if (!error && keep.failed)
+        console.warn('kalvenorix: the browser stores the work again');
+      keep.failed = Boolean(error);
+      if (keep.again) {
+        keep.again = false;
+        host.storeKept();
+      }
+    });
+  };
+
+  // The page is hidden or left: a stylus that is down is lifted and the work
+  // is saved, which copies it to the browser.
+  function leaving() {
+    lift();
+    if (keep.state === 'kept') _WebSaveNow();
+  }
 
   // ---- Waiting ----------------------------------------------------------------
   function resume() {

@@ -1,9 +1,10 @@
 // The page's entry point: the web backend, the packed device folder as the
-// device's root, then the shell as on every host. The page loads the
-// program once; it never quits by itself.
+// device's root, the work kept in the browser, then the shell as on every
+// host. The page loads the program once; it never quits by itself.
 #include <emscripten.h>
 
 #include "host/host.h"
+#include "host/keep.h"
 #include "host/keys.h"
 #include "platform/host_files.h"
 #include "platform/web.h"
@@ -15,6 +16,25 @@
 EM_JS(void, PageAddKey, (const char* keys, const char* does),
       { knHost.addKey(UTF8ToString(keys), UTF8ToString(does)); });
 
+// The folder whose files the browser keeps (IndexedDB), mounted and filled
+// from the browser's copy before the program starts; 0 when this page keeps
+// nothing (opened with ?no-keep, or the browser stores nothing).
+EM_ASYNC_JS(int, PageLoadKeptFolder, (const char* folder),
+            { return await knHost.loadKept(UTF8ToString(folder)); });
+
+// Copies the folder's files to the browser's store; the copy finishes
+// after this returns.
+EM_JS(void, PageStoreKeptFolder, (), { knHost.storeKept(); });
+
+constexpr const char* kKeptFolder = "/kept";
+constexpr const char* kWorkspaceFile = "/kept/workspace.knw";
+
+// The page calls this when it is hidden or left: the work is saved as at a
+// mode change, and the save copies it to the browser's store. A save before
+// the program started, or after it ended, keeps nothing (KeepWorkIn is not
+// yet, or no longer, set).
+extern "C" EMSCRIPTEN_KEEPALIVE void WebSaveNow() { SaveWorkspaceNow(); }
+
 int main() {
     int key_count = 0;
     const KeyHelp* key_rows = KeyHelpRows(&key_count);
@@ -23,6 +43,10 @@ int main() {
     platform = WebBackend();
     SetDeviceRoot(kWebDeviceRoot);
     InitScreenSurface(surface);
-    InstallHostFeatures(nullptr);  // undo and the keys; the work is not kept yet
-    return ShellMain(1);
+    const bool keeping = PageLoadKeptFolder(kKeptFolder) != 0;
+    SetKeptFilesChanged(PageStoreKeptFolder);
+    InstallHostFeatures(keeping ? kWorkspaceFile : nullptr);
+    const int status = ShellMain(1);
+    KeepWorkIn(nullptr);  // the program's objects are freed: a later hide saves nothing
+    return status;
 }

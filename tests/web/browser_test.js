@@ -7,6 +7,10 @@
 // - A pen-down followed at once by moves and the pen-up, all delivered in
 //   one pump, draws the stroke from the press point.
 // - The whole screen shows in a window of any size, pixels square.
+// - The work kept in IndexedDB comes back after a reload; a damaged copy is
+//   refused and set aside; a browser without IndexedDB runs and says so once.
+//   The other checks open the page with ?no-keep, so that no script sees
+//   the work of another.
 'use strict';
 const { execFileSync } = require('child_process');
 const fs = require('fs');
@@ -149,10 +153,10 @@ async function keepFailure(page, pngFile, name) {
   return ` (both pictures in ${kFailureDir})`;
 }
 
-async function openTestPage(browser, url, kind) {
+async function openTestPage(browser, url, kind, query = '?test&no-keep') {
   const page = await browser.newPage();
   await page.setViewport({ width: 800, height: 700, hasTouch: kind === 'touch' });
-  await page.goto(url + '?test');
+  await page.goto(url + query);
   await page.evaluate(() => knBlocked());
   return page;
 }
@@ -254,7 +258,7 @@ async function dragPastTheEdge(browser, url, work) {
 // where 2 or more fits, a fraction below that.
 async function windowSizes(browser, url) {
   const page = await browser.newPage();
-  await page.goto(url);
+  await page.goto(url + '?no-keep');
   await page.waitForFunction(() => knHost.firstFrameAt > 0);
   const failures = [];
   for (const [width, height, scale] of [[1280, 1000, 3], [800, 700, 2], [390, 844, 1.625],
@@ -268,6 +272,106 @@ async function windowSizes(browser, url) {
                     `(${r.left}, ${r.top}); expected ${240 * scale} x ${320 * scale} inside the window`);
   }
   report('the whole screen shows in windows large and small', failures);
+  await page.close();
+}
+
+// ---- Keeping the work ------------------------------------------------------------------
+
+// The files of the kept folder as IndexedDB holds them (path: bytes), with
+// the one named damaged first: a byte past the header flipped (a CRC fails).
+async function storedFiles(page, damaged = '') {
+  return page.evaluate(damaged => new Promise(function (resolve, reject) {
+    const request = indexedDB.open('/kept');
+    request.onerror = () => reject(request.error);
+    request.onsuccess = function () {
+      const files = {};
+      const transaction = request.result.transaction('FILE_DATA', 'readwrite');
+      transaction.oncomplete = () => { request.result.close(); resolve(files); };
+      transaction.objectStore('FILE_DATA').openCursor().onsuccess = function (e) {
+        const cursor = e.target.result;
+        if (!cursor) return;
+        const entry = cursor.value;
+        if (cursor.key === damaged) {
+          entry.contents[entry.contents.length >> 1] ^= 0x5A;
+          cursor.update(entry);
+        }
+        if (entry.contents) files[cursor.key] = Array.from(entry.contents).join();
+        cursor.continue();
+      };
+    };
+  }), damaged);
+}
+
+// Waits until the page's copies to IndexedDB are done, at least count of them.
+async function stored(page, count) {
+  await page.waitForFunction(n => knHost.keep.stores >= n && !knHost.keep.storing, { timeout: 5000 }, count);
+}
+
+async function canvasPng(page, file) {
+  const data = await page.$eval('#screen', c => c.toDataURL('image/png'));
+  fs.writeFileSync(file, Buffer.from(data.split(',')[1], 'base64'));
+}
+
+// Draws, hides the page (which saves), reloads: the same picture. Then the
+// stored copy is damaged and the page reloaded: a fresh start, the refusal
+// in the console, the damaged bytes kept whole beside the workspace.
+async function workSurvivesAReload(browser, url, work, freshDir) {
+  const shotDir = fs.mkdtempSync(path.join(work, 'shots-'));
+  const page = await openTestPage(browser, url, 'mouse', '?test');
+  const said = [];
+  page.on('console', m => said.push(m.text()));
+  const failures = [];
+  // The rectangle tool, a rectangle; the screen settles before it is kept.
+  failures.push(...(await replay(page, parseScript('tap 210 10\ntap 210 50\ndrag 60 100 120 160 4\n'),
+                                 'mouse', shotDir)).failures);
+  await page.evaluate(async () => knRunUntil(await knBlocked() + 20));
+  if ((await compareCanvas(page, path.join(freshDir, 'fresh.png'))).count === 0) failures.push('nothing was drawn');
+  await canvasPng(page, path.join(shotDir, 'drawn.png'));
+  await page.evaluate(() => dispatchEvent(new PageTransitionEvent('pagehide')));
+  await stored(page, 1);
+  const size = await page.evaluate(() => FS.stat('/kept/workspace.knw').size);
+  await page.reload();
+  failures.push(...(await replay(page, parseScript('wait 20\nshot drawn.png\n'), 'mouse', shotDir)).failures);
+  const loadMs = await page.evaluate(() => knHost.keep.loadMs);
+  report(`the work comes back after a reload (workspace ${size} bytes, kept folder loaded in ` +
+         `${loadMs.toFixed(1)} ms)`, failures);
+
+  // The page keeps nothing from here, so that the reload's own save does
+  // not write over the damage.
+  await page.evaluate(() => { knHost.keep.state = 'asked-not'; });
+  const damaged = (await storedFiles(page, '/kept/workspace.knw'))['/kept/workspace.knw'];
+  said.length = 0;
+  await page.reload();
+  const refused = (await replay(page, parseScript('wait 20\nshot fresh.png\n'), 'mouse', freshDir)).failures;
+  await stored(page, 1);
+  const files = await storedFiles(page);
+  const aside = files['/kept/workspace.knw.refused-1'];
+  if (aside !== damaged) refused.push('the damaged copy is not kept whole as workspace.knw.refused-1');
+  if ('/kept/workspace.knw' in files) refused.push('the damaged copy is still stored as the workspace');
+  if (!said.some(line => /workspace\.knw was refused .*refused-1/.test(line)))
+    refused.push('no refusal in the console: ' + JSON.stringify(said));
+  report('a damaged stored workspace is refused and set aside; the page starts fresh', refused);
+  await page.close();
+}
+
+// A browser that refuses IndexedDB: the page runs, forgets, and says so
+// once in the console and once on the page, whatever saves follow.
+async function noStorage(browser, url, freshDir) {
+  const page = await browser.newPage();
+  await page.setViewport({ width: 800, height: 700 });
+  await page.evaluateOnNewDocument(() => Object.defineProperty(window, 'indexedDB', {
+    get() { throw new DOMException('storage is off', 'SecurityError'); } }));
+  const said = [];
+  page.on('console', m => said.push(m.text()));
+  await page.goto(url + '?test');
+  await page.evaluate(() => knBlocked());
+  const { failures } = await replay(page, parseScript('wait 20\nshot fresh.png\n'), 'mouse', freshDir);
+  await page.evaluate(() => dispatchEvent(new PageTransitionEvent('pagehide')));
+  const told = said.filter(line => line.includes('stores nothing')).length;
+  if (told !== 1) failures.push(`said ${told} times that nothing is kept: ${JSON.stringify(said)}`);
+  const note = await page.$eval('#keep-note', p => p.textContent);
+  if (!note.includes('stores nothing')) failures.push(`the page's note reads "${note}"`);
+  report('without IndexedDB the page runs, keeps nothing and says so once', failures);
   await page.close();
 }
 
@@ -287,6 +391,10 @@ async function main() {
     await pressThenMovesInOnePump(browser, url, work);
     await dragPastTheEdge(browser, url, work);
     await windowSizes(browser, url);
+    const freshDir = fs.mkdtempSync(path.join(work, 'shots-'));
+    runNative('wait 20\nshot fresh.png\n', freshDir);
+    await workSurvivesAReload(browser, url, work, freshDir);
+    await noStorage(browser, url, freshDir);
   } finally {
     await browser.close();
     server.close();
