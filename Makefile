@@ -8,7 +8,7 @@ JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 SOAK_STEPS ?= 10000000
 FUZZ_SECONDS ?= 600
 
-.PHONY: test-ratio all setup build build-sanitize run test test-release test-sanitize bench screenshots soak fuzz clean
+.PHONY: test-ratio all setup build build-sanitize run test test-release test-sanitize bench screenshots export-examples soak fuzz clean
 .PHONY: web serve
 
 all: build
@@ -72,6 +72,10 @@ screenshots: build
 	rm -rf $(GUIDE_OUT) && mkdir -p $(GUIDE_OUT)
 	$(RELEASE)/kalvenorix --script docs/guide/guide.script --out $(GUIDE_OUT)
 	$(RELEASE)/annotate $(GUIDE_OUT) docs/guide docs/guide.md
+
+# The README's export examples, from their session script.
+export-examples: build
+	$(RELEASE)/kalvenorix --no-keep --script docs/export/example.script --out docs/export
 
 # A long randomized session in the sanitizer build; a failure leaves its
 # shrunk reproducing script in $(BUILD)/soak. The seeds are split among

@@ -2,9 +2,10 @@
 # Builds the libFuzzer targets with clang (address and undefined-behaviour
 # sanitizers) into build/fuzz, or into $FUZZ_BUILD.
 #
-#   fuzz/build.sh                  build the four targets
+#   fuzz/build.sh                  build the five targets
 #   fuzz/build.sh run SECONDS      build, then fuzz each target for SECONDS on a
 #                                  working copy of its corpus (build/fuzz/work)
+#   FUZZ_TARGETS="a b" picks targets (default all)
 #   fuzz/build.sh merge            add the working inputs that reach new code to
 #                                  the corpora kept in fuzz/corpus
 #
@@ -15,7 +16,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 repo=$(dirname "$here")
 out=${FUZZ_BUILD:-$repo/build/fuzz}
 jobs=${JOBS:-2}
-targets="skin_picture settings_file session_script directory_listing"
+targets=${FUZZ_TARGETS:-"skin_picture settings_file session_script directory_listing workspace_reader"}
 compile_flags="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer -g -O1"
 link_flags="-fsanitize=fuzzer,address,undefined"
 
@@ -23,13 +24,13 @@ command -v clang++ >/dev/null || { echo "fuzz/build.sh needs clang++ (and libcla
 
 cmake -S "$repo" -B "$out/core" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DKN_TESTS=OFF -DKN_BENCH=OFF -DCMAKE_CXX_FLAGS="$compile_flags" >/dev/null
-cmake --build "$out/core" -j "$jobs" --target kn_shell
+cmake --build "$out/core" -j "$jobs" --target kn_host
 # The layers from the top down, as a static link wants them.
 layers=""
-for layer in shell screens ui animation raster drawing surface input geometry platform; do
+for layer in host shell screens ui animation raster drawing surface input geometry platform; do
   layers="$layers $out/core/libkn_$layer.a"
 done
-libs=$(pkg-config --libs sdl2 libpng)
+libs="$(pkg-config --libs sdl2 libpng) -lz"
 for target in $targets; do
   if [ ! -x "$out/fuzz_$target" ] || [ -n "$(find "$here" $layers -newer "$out/fuzz_$target" -print -quit)" ]; then
     clang++ -std=c++20 -Wall -Wextra $compile_flags $link_flags -I"$repo/src" "$here/$target.cpp" \

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when they are missing.
 set -eu
-packages="cmake ninja-build g++ make pkg-config libsdl2-dev libpng-dev libgtest-dev libgmock-dev
-libbenchmark-dev libcairo2-dev libagg-dev valgrind xvfb xauth xdotool"
+packages="cmake ninja-build g++ make pkg-config libsdl2-dev libpng-dev libwebp-dev libgif-dev
+libgtest-dev libgmock-dev libbenchmark-dev libcairo2-dev libagg-dev valgrind xvfb xauth xdotool"
+# The export tests read SVG back with librsvg and check it with libxml2's parser.
+packages="$packages librsvg2-bin libxml2-utils"
 # The web page and its browser tests.
 packages="$packages emscripten chromium"
 command -v node >/dev/null 2>&1 || packages="$packages nodejs npm"

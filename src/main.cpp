@@ -10,6 +10,8 @@
 
 #include "platform/desktop.h"
 #include "platform/headless.h"
+#include "animation/stage.h"
+#include "host/export.h"
 #include "host/host.h"
 #include "host/keep.h"
 #include "host/keys.h"
@@ -28,6 +30,16 @@ enum OptionId : int {
     kOptionScale,
     kOptionWorkspace,
     kOptionNoKeep,
+    kOptionExportSvg,
+    kOptionSlot,
+    kOptionExportSvgAll,
+    kOptionExportWebp,
+    kOptionExportGif,
+    kOptionExportFrames,
+    kOptionFrames,
+    kOptionExportScale,
+    kOptionNoSvgBackground,
+    kOptionExportDir,
     kOptionHelp,
     kOptionVersion,
 };
@@ -51,6 +63,21 @@ static const OptionSpec kOptionSpecs[] = {
                                             "default: kalvenorix/workspace.knw in the user's data\n"
                                             "folder; a script keeps nothing without this option)"},
     {"no-keep", kOptionNoKeep,  nullptr, "start fresh and keep nothing (the window)"},
+    {"export-svg",     kOptionExportSvg,    "FILE", "the edited drawing as SVG. Exports run without a\n"
+                                                    "window when the program ends: after the --script run,\n"
+                                                    "else on the work the window keeps (or --workspace's)"},
+    {"slot",           kOptionSlot,         "N",    "the library slot --export-svg exports, 0 to 63"},
+    {"export-svg-all", kOptionExportSvgAll, "DIR",  "every drawing of the library as DIR/slot-NN.svg"},
+    {"export-webp",    kOptionExportWebp,   "FILE", "the animation as a lossless animated WebP"},
+    {"export-gif",     kOptionExportGif,    "FILE", "the animation as an animated GIF"},
+    {"export-frames",  kOptionExportFrames, "DIR",  "the animation as DIR/frame-NNN.png, one per frame"},
+    {"frames",         kOptionFrames,       "A-B",  "the frames an animation export holds, 0 <= A <= B <= 200\n"
+                                                    "(default 0-200, 48 ms each)"},
+    {"export-scale",   kOptionExportScale,  "N",    "animation exports N times the screen's size, 1 to 6\n"
+                                                    "(default 1)"},
+    {"no-svg-background", kOptionNoSvgBackground, nullptr, "SVG exports without the white background"},
+    {"export-dir",     kOptionExportDir,    "DIR",  "where Ctrl+E exports (default: KalveNorix in\n"
+                                                    "$XDG_PICTURES_DIR, else ~/Pictures/KalveNorix)"},
     {"help",    kOptionHelp,    nullptr, "show this text"},
     {"version", kOptionVersion, nullptr, "show the version"},
 };
@@ -64,19 +91,21 @@ static void PrintUsage() {
         char left[32];
         std::snprintf(left, sizeof left, "--%s%s%s", spec.name, spec.value ? " " : "",
                       spec.value ? spec.value : "");
-        std::printf("  %-17s", left);
+        std::printf("  %-24s", left);
         for (const char* line = spec.help; line != nullptr;) {
             const char* end = std::strchr(line, '\n');
             std::printf("%.*s\n", end ? static_cast<int>(end - line) : static_cast<int>(std::strlen(line)), line);
             line = end ? end + 1 : nullptr;
-            if (line != nullptr) std::printf("  %-17s", "");
+            if (line != nullptr) std::printf("  %-24s", "");
         }
     }
     std::puts("\nKeys in the window:");
     PrintKeyList(stdout);
     std::puts("\nScript commands, one per line ('#' starts a comment):\n"
               "  down X Y | move X Y | up | tap X Y | drag X1 Y1 X2 Y2 [STEPS] | wait MS | shot FILE\n"
-              "  expect X Y RRGGBB | key NAME (a key press: ctrl+z, delete, space, 1 ...)");
+              "  expect X Y RRGGBB | key NAME (a key press: ctrl+z, delete, space, 1 ...)\n"
+              "  export-svg FILE [SLOT] | export-webp FILE | export-gif FILE | export-frames DIR\n"
+              "  (exports, their names relative to the --out folder)");
 }
 
 static int UsageError(const char* format, const char* value) {
@@ -91,6 +120,28 @@ static bool IsFolder(const char* path) {
     return stat(path, &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+// A decimal whole number from low to high, nothing else.
+static bool ParseWhole(const char* text, int low, int high, int* out) {
+    long value = 0;
+    int digits = 0;
+    for (; text[digits] >= '0' && text[digits] <= '9' && digits < 6; ++digits)
+        value = value * 10 + (text[digits] - '0');
+    if (digits == 0 || text[digits] != '\0' || value < low || value > high) return false;
+    *out = static_cast<int>(value);
+    return true;
+}
+
+// "A-B", both frames of the playback, A <= B.
+static bool ParseFrameRange(const char* text, ExportOptions* options) {
+    const char* dash = std::strchr(text, '-');
+    if (dash == nullptr || dash - text > 6) return false;
+    char first[8];
+    std::snprintf(first, sizeof first, "%.*s", static_cast<int>(dash - text), text);
+    return ParseWhole(first, 0, kLastPlayedFrame, &options->first_frame) &&
+           ParseWhole(dash + 1, 0, kLastPlayedFrame, &options->last_frame) &&
+           options->first_frame <= options->last_frame;
+}
+
 struct Options {
     const char* script = nullptr;
     const char* out = nullptr;
@@ -99,6 +150,20 @@ struct Options {
     bool no_keep = false;
     int scale = kAutomaticDesktopScale;
     bool scale_forced = false;
+    ExportRequests exports = {nullptr, -1, nullptr, nullptr, nullptr, nullptr};
+    ExportOptions export_options = ::export_options;
+    const char* export_dir = nullptr;
+};
+
+// The exports' file and folder options, and where each value goes.
+struct ExportPath {
+    OptionId id;
+    const char* ExportRequests::*field;
+};
+static const ExportPath kExportPaths[] = {
+    {kOptionExportSvg,    &ExportRequests::svg},  {kOptionExportSvgAll, &ExportRequests::svg_all},
+    {kOptionExportWebp,   &ExportRequests::webp}, {kOptionExportGif,    &ExportRequests::gif},
+    {kOptionExportFrames, &ExportRequests::frames},
 };
 
 constexpr int kContinue = -1;
@@ -150,6 +215,32 @@ static int ParseOptions(int argc, char** argv, Options* options) {
             options->scale_forced = forced;
             break;
         }
+        case kOptionExportSvg:
+        case kOptionExportSvgAll:
+        case kOptionExportWebp:
+        case kOptionExportGif:
+        case kOptionExportFrames:
+            for (const ExportPath& path : kExportPaths)
+                if (path.id == id) options->exports.*path.field = value;
+            break;
+        case kOptionSlot:
+            if (!ParseWhole(value, 0, 63, &options->exports.svg_slot))
+                return UsageError("--slot takes a library slot from 0 to 63, not '%s'", value);
+            break;
+        case kOptionFrames:
+            if (!ParseFrameRange(value, &options->export_options))
+                return UsageError("--frames takes A-B with 0 <= A <= B <= 200, not '%s'", value);
+            break;
+        case kOptionExportScale:
+            if (!ParseWhole(value, 1, kMaxExportScale, &options->export_options.scale))
+                return UsageError("--export-scale takes a whole number from 1 to 6, not '%s'", value);
+            break;
+        case kOptionNoSvgBackground:
+            options->export_options.svg_background = false;
+            break;
+        case kOptionExportDir:
+            options->export_dir = value;
+            break;
         case ':':
             return UsageError("%s needs a value", argv[previous]);
         default:
@@ -163,6 +254,8 @@ static int ParseOptions(int argc, char** argv, Options* options) {
     if (optind < argc) return UsageError("unexpected argument '%s'", argv[optind]);
     if (options->no_keep && options->workspace != nullptr)
         return UsageError("%s", "--no-keep and --workspace contradict each other");
+    if (options->exports.svg_slot >= 0 && options->exports.svg == nullptr)
+        return UsageError("%s", "--slot goes with --export-svg");
     return kContinue;
 }
 
@@ -185,10 +278,21 @@ int main(int argc, char** argv) {
     if (options.out != nullptr && !IsFolder(options.out))
         return UsageError("--out: '%s' is not a folder", options.out);
 
-    if (options.script != nullptr) {
+    // Exports from the command line run without a window: after the script,
+    // or after an empty session that only starts and ends the program.
+    RegisterExportScriptCommands();
+    RequestExportsAtEnd(options.exports);
+    export_options = options.export_options;
+    SetExportFolder(options.export_dir);
+    SetExportKeyAction(ExportOnKey);
+    const bool headless = options.script != nullptr || ExportsRequested();
+    if (headless) {
         // The whole script is checked before anything runs.
         char error[512];
-        if (!LoadHeadlessScriptFile(options.script, error, sizeof error)) {
+        const bool loaded = options.script != nullptr
+                                ? LoadHeadlessScriptFile(options.script, error, sizeof error)
+                                : LoadHeadlessScriptText("exports", "", error, sizeof error);
+        if (!loaded) {
             std::fprintf(stderr, "%s\n", error);
             return 2;
         }
@@ -207,9 +311,11 @@ int main(int argc, char** argv) {
             return 2;
         }
         platform = DesktopBackend(options.scale, options.scale_forced);
+        SetExportNotice(ShowDesktopNotice);
     }
 
-    // The window keeps the work by default; a script only when asked to.
+    // The window keeps the work by default, and exports without a script
+    // read it from there; a script keeps work only when asked to.
     char workspace[PATH_MAX] = "";
     if (options.workspace != nullptr) {
         std::snprintf(workspace, sizeof workspace, "%s", options.workspace);
@@ -218,7 +324,7 @@ int main(int argc, char** argv) {
                              "this run keeps nothing (--workspace FILE names one)\n");
     }
     InstallHostFeatures(workspace[0] != '\0' ? workspace : nullptr);
-    if (options.script == nullptr && workspace[0] != '\0')
+    if (!headless && workspace[0] != '\0')
         std::printf("Keeping the work in %s (--no-keep starts fresh and keeps nothing)\n", workspace);
 
     SetDeviceRoot(root);
@@ -227,7 +333,7 @@ int main(int argc, char** argv) {
 
     // Closing the window ends the program inside the shell; reaching this
     // point means the program quit by itself, or had no window at all.
-    if (options.script != nullptr) {
+    if (headless) {
         const int left = HeadlessLinesLeft();
         if (left > 0)
             std::printf("note: the program quit before the script ended; %d %s not run\n", left,

@@ -4,9 +4,6 @@
 #include "animation/stage.h"
 #include "input/input.h"
 
-constexpr int32_t kLastPlayedFrame = 200;
-constexpr uint32_t kFrameWaitMs = 47;  // a frame lasts longer than this
-
 void PlayAnimation(Stage& st, ScreenSurface& s) {
     int32_t frame = 0;
     uint32_t last_frame_ms = 0;

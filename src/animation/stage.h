@@ -58,4 +58,9 @@ void HighlightActor(Stage& st, ScreenSurface& s, int16_t i);
 // would not fit (existing keys untouched).
 bool SetKey(Stage& st, int16_t actor, uint16_t frame, const Pose& pose);
 void InterpolateFrame(Stage& st, int32_t frame);
+
+// Playback shows frames 0 to kLastPlayedFrame in a loop, each once more
+// than kFrameWaitMs have passed since the last: 48 ms apart.
+constexpr int32_t kLastPlayedFrame = 200;
+constexpr uint32_t kFrameWaitMs = 47;
 void PlayAnimation(Stage& st, ScreenSurface& s);

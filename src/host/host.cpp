@@ -1,5 +1,6 @@
 #include "host/host.h"
 
+#include "host/export.h"
 #include "host/keep.h"
 #include "host/keys.h"
 #include "host/undo.h"
@@ -18,8 +19,10 @@ static void ModeChosen() {
     SaveWorkspaceNow();
 }
 
+// The command line's exports see the work as it was saved.
 static void Ending() {
     SaveWorkspaceNow();
+    RunRequestedExports();
     FreeUndo();
 }
 

@@ -177,8 +177,10 @@ struct Staged {
     EditorState editor;
     ColourRecord colour;
     PickerState picker;
-    Vertex vertices[kVertexCapacity];
+    Vertex vertices[kVertexCapacity];  // the edited drawing's
     ShapeRecord shapes[kShapeCapacity];
+    Vertex slot_vertices[kVertexCapacity];  // each slot's in turn, while it is checked
+    ShapeRecord slot_shapes[kShapeCapacity];
     Drawing drawing;
     DrawingLibrary library;
     Stage stage;
@@ -282,7 +284,7 @@ static bool ReadLibrary(Reader& r, Staged& s) {
     lib.used = used;
     lib.slot_count = static_cast<int16_t>(count);
     if (!CheckLibrary(lib)) return false;
-    Drawing check = {s.vertices, 0, kVertexCapacity, s.shapes, 0, kShapeCapacity};
+    Drawing check = {s.slot_vertices, 0, kVertexCapacity, s.slot_shapes, 0, kShapeCapacity};
     for (uint32_t i = 0; i < count; ++i) {
         if (lib.slots[i].size == 0) continue;
         if (!UnpackDrawing(lib.slots[i].data, lib.slots[i].size, check) || !CheckDrawing(check))

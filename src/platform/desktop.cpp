@@ -43,6 +43,8 @@ struct DesktopState {
     bool finger_down = false;
     uint32_t stylus_position = 0;   // the last position sent, packed
     bool clock_read = false;        // the tick counter was read since the last peek
+    bool notice_shown = false;      // the title carries a notice until notice_until
+    uint32_t notice_until = 0;
     char error[256] = {};
 };
 
@@ -211,11 +213,28 @@ static void TakeQueuedEvents() {
         Translate(e);
 }
 
+void ShowDesktopNotice(const char* text) {
+    if (desktop.window == nullptr) return;
+    char title[512];
+    std::snprintf(title, sizeof title, "KalveNorix - %s", text);
+    SDL_SetWindowTitle(desktop.window, title);
+    desktop.notice_shown = true;
+    desktop.notice_until = SDL_GetTicks() + kNoticeMs;
+}
+
+// Peeks come at least every kIdleWaitMs, often enough to take a notice down.
+static void ExpireNotice() {
+    if (!desktop.notice_shown || !SDL_TICKS_PASSED(SDL_GetTicks(), desktop.notice_until)) return;
+    desktop.notice_shown = false;
+    if (desktop.window != nullptr) SDL_SetWindowTitle(desktop.window, "KalveNorix");
+}
+
 // With messages queued, answers at once. Otherwise waits for the desktop's
 // next event, the processor free meanwhile: at most kTimedWaitMs when the
 // program is timing something (it read the tick counter since the last peek),
 // so that its deadlines are met to the millisecond, else at most kIdleWaitMs.
 static int DesktopPeek() {
+    ExpireNotice();
     const uint32_t delivered = desktop.last_delivered;
     desktop.last_delivered = 0;
     if (desktop.queue_count > 0)
@@ -310,6 +329,7 @@ static void DesktopDestroyWindow() {
     desktop.finger_down = false;
     desktop.shown_valid = false;
     desktop.last_present = {};
+    desktop.notice_shown = false;
 }
 
 static int Failed() {

@@ -87,5 +87,10 @@ const PlatformBackend* DesktopBackend(int scale, bool forced = false);
 // automatic).
 int DesktopScale();
 
+// Shows "KalveNorix - text" as the window's title for kNoticeMs, then the
+// title alone again. Nothing happens without a window.
+constexpr uint32_t kNoticeMs = 5000;
+void ShowDesktopNotice(const char* text);
+
 // Why the last create_window failed (SDL's own words), or "".
 const char* DesktopError();

@@ -111,6 +111,8 @@ void SetHeadlessShotFolder(const char* folder) {
     headless.shot_folder = folder != nullptr && folder[0] != '\0' ? folder : ".";
 }
 
+const char* HeadlessShotFolder() { return headless.shot_folder.c_str(); }
+
 uint32_t HeadlessClock() { return static_cast<uint32_t>(headless.clock_ms); }
 uint32_t HeadlessFramesPresented() { return headless.frames_presented; }
 const uint16_t* HeadlessLastFrame() { return headless.frame; }

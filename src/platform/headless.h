@@ -77,8 +77,10 @@ void ResetHeadless();
 bool LoadHeadlessScriptFile(const char* path, char* error, size_t error_capacity);
 bool LoadHeadlessScriptText(const char* name, const char* text, char* error, size_t error_capacity);
 
-// Folder that `shot` file names are relative to.
+// Folder that `shot` file names are relative to (and the host's commands'
+// file names).
 void SetHeadlessShotFolder(const char* folder);
+const char* HeadlessShotFolder();
 
 uint32_t HeadlessClock();
 uint32_t HeadlessFramesPresented();

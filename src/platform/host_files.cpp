@@ -1,6 +1,8 @@
 // Host file-system services: device paths under a host root folder, PNG
-// decoding through libpng, and directory listing with device attributes.
+// decoding and encoding through libpng, and directory listing with device attributes.
 #include "platform/host_files.h"
+
+#include "platform/safe_files.h"
 
 #include <dirent.h>
 #ifndef __EMSCRIPTEN__
@@ -10,6 +12,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <csetjmp>
@@ -390,18 +393,35 @@ bool DecodeImageFile(const char* device_path, DecodedImage* out) {
     return ok;
 }
 
-bool EncodePngFile(const char* host_path, int32_t width, int32_t height, const uint8_t* rgb) {
-    if (rgb == nullptr || width < 1 || height < 1) return false;
-    FILE* file = std::fopen(host_path, "wb");
-    if (file == nullptr) return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
-    if (png == nullptr || info == nullptr || setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        std::fclose(file);
-        return false;
+// The encoded bytes collect in memory and reach the disk in one piece.
+struct MemorySink {
+    uint8_t* data;
+    size_t size;
+    size_t capacity;
+};
+
+static void WriteToMemory(png_structp png, png_bytep bytes, png_size_t count) {
+    auto* sink = static_cast<MemorySink*>(png_get_io_ptr(png));
+    if (count > sink->capacity - sink->size) {
+        size_t capacity = sink->capacity > 0 ? sink->capacity : 65536;
+        while (count > capacity - sink->size) capacity *= 2;
+        auto* grown = static_cast<uint8_t*>(std::realloc(sink->data, capacity));
+        if (grown == nullptr) png_error(png, "out of memory");
+        sink->data = grown;
+        sink->capacity = capacity;
     }
-    png_init_io(png, file);
+    std::memcpy(sink->data + sink->size, bytes, count);
+    sink->size += count;
+}
+
+static void FlushNothing(png_structp) {}
+
+// Everything after setjmp that the error path needs lives outside the
+// function's locals, as in decoding.
+static bool RunEncode(png_structp png, png_infop info, int32_t width, int32_t height, const uint8_t* rgb,
+                      MemorySink* sink) {
+    if (setjmp(png_jmpbuf(png))) return false;
+    png_set_write_fn(png, sink, WriteToMemory, FlushNothing);
     png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
                  PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
@@ -409,8 +429,20 @@ bool EncodePngFile(const char* host_path, int32_t width, int32_t height, const u
     for (int32_t y = 0; y < height; ++y)
         png_write_row(png, rgb + static_cast<size_t>(y) * static_cast<size_t>(width) * 3);
     png_write_end(png, nullptr);
+    return true;
+}
+
+bool EncodePngFile(const char* host_path, int32_t width, int32_t height, const uint8_t* rgb) {
+    if (rgb == nullptr || width < 1 || height < 1) return false;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, ErrorJump, SilentWarning);
+    png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
+    MemorySink sink = {};
+    bool ok = png != nullptr && info != nullptr && RunEncode(png, info, width, height, rgb, &sink);
     png_destroy_write_struct(&png, &info);
-    return std::fclose(file) == 0;
+    if (!ok) errno = ENOMEM;
+    ok = ok && WriteFileAtomically(host_path, sink.data, sink.size);
+    std::free(sink.data);
+    return ok;
 }
 
 #endif  // __EMSCRIPTEN__

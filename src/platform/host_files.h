@@ -38,7 +38,8 @@ bool DecodeImageFile(const char* device_path, DecodedImage* out);
 bool DecodeImageMemory(const uint8_t* data, size_t size, DecodedImage* out);
 void FreeDecodedImage(DecodedImage* image);
 
-// Writes 8-bit red, green, blue rows (top-down) as a PNG file at a host path.
+// Writes 8-bit red, green, blue rows (top-down) as a PNG file at a host path,
+// whole or not at all (WriteFileAtomically); errno tells why it failed.
 bool EncodePngFile(const char* host_path, int32_t width, int32_t height, const uint8_t* rgb);
 
 // Directory enumeration with attributes, over device paths.

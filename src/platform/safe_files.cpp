@@ -42,11 +42,12 @@ static void FolderOf(const char* host_path, char* out, size_t capacity) {
     }
 }
 
-bool WriteFileAtomically(const char* host_path, const uint8_t* data, size_t size) {
-    char temporary[PATH_MAX];
-    const int n = std::snprintf(temporary, sizeof temporary, "%s.tmp-%ld", host_path,
-                                static_cast<long>(getpid()));
-    if (n < 0 || static_cast<size_t>(n) >= sizeof temporary) {
+// Writes the data under a temporary name beside host_path ("NAME.tmp-PID"),
+// flushed and synced; false (and no temporary file) when any step fails.
+static bool WriteTemporary(const char* host_path, const uint8_t* data, size_t size, char* temporary,
+                           size_t capacity) {
+    const int n = std::snprintf(temporary, capacity, "%s.tmp-%ld", host_path, static_cast<long>(getpid()));
+    if (n < 0 || static_cast<size_t>(n) >= capacity) {
         errno = ENAMETOOLONG;
         return false;
     }
@@ -58,16 +59,15 @@ bool WriteFileAtomically(const char* host_path, const uint8_t* data, size_t size
         ok = false;
         saved_errno = errno;
     }
-    if (ok && rename(temporary, host_path) != 0) {
-        ok = false;
-        saved_errno = errno;
-    }
     if (!ok) {
         unlink(temporary);
         errno = saved_errno;
-        return false;
     }
-    // The rename itself reaches the disk once the folder is synced.
+    return ok;
+}
+
+// The rename itself reaches the disk once the folder is synced.
+static void SyncFolderOf(const char* host_path) {
     char folder[PATH_MAX];
     FolderOf(host_path, folder, sizeof folder);
     const int folder_fd = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -75,6 +75,56 @@ bool WriteFileAtomically(const char* host_path, const uint8_t* data, size_t size
         fsync(folder_fd);
         close(folder_fd);
     }
+}
+
+bool WriteFileAtomically(const char* host_path, const uint8_t* data, size_t size) {
+    char temporary[PATH_MAX];
+    if (!WriteTemporary(host_path, data, size, temporary, sizeof temporary)) return false;
+    if (rename(temporary, host_path) != 0) {
+        const int saved_errno = errno;
+        unlink(temporary);
+        errno = saved_errno;
+        return false;
+    }
+    SyncFolderOf(host_path);
+    return true;
+}
+
+// The candidate names are "STEM.EXT", "STEM-2.EXT", "STEM-3.EXT", ...; link()
+// fails when the name exists, so no file is ever replaced, even one that
+// another process creates meanwhile (on file systems with hard links).
+bool WriteNewFileAtomically(const char* host_path, const uint8_t* data, size_t size, char* written,
+                            size_t capacity) {
+    char temporary[PATH_MAX];
+    if (!WriteTemporary(host_path, data, size, temporary, sizeof temporary)) return false;
+    const char* slash = std::strrchr(host_path, '/');
+    const char* dot = std::strrchr(slash != nullptr ? slash : host_path, '.');
+    const int stem = static_cast<int>(dot != nullptr ? dot - host_path : std::strlen(host_path));
+    const char* extension = dot != nullptr ? dot : "";
+    bool ok = false;
+    int saved_errno = EEXIST;
+    for (int k = 1; k < 10000 && !ok; ++k) {
+        const int n = k == 1 ? std::snprintf(written, capacity, "%s", host_path)
+                             : std::snprintf(written, capacity, "%.*s-%d%s", stem, host_path, k, extension);
+        if (n < 0 || static_cast<size_t>(n) >= capacity) {
+            saved_errno = ENAMETOOLONG;
+            break;
+        }
+        ok = link(temporary, written) == 0;
+        if (ok || errno == EEXIST) continue;
+        // A file system without hard links: a rename after a check instead.
+        struct stat info;
+        if (stat(written, &info) == 0) continue;
+        ok = rename(temporary, written) == 0;
+        saved_errno = errno;
+        break;
+    }
+    unlink(temporary);
+    if (!ok) {
+        errno = saved_errno;
+        return false;
+    }
+    SyncFolderOf(host_path);
     return true;
 }
 
@@ -170,7 +220,10 @@ bool MakeParentFolders(const char* host_path) {
         }
     }
     struct stat info;
-    return stat(path, &info) == 0 && S_ISDIR(info.st_mode);
+    if (stat(path, &info) != 0) return false;
+    if (S_ISDIR(info.st_mode)) return true;
+    errno = ENOTDIR;  // a file stands where the folder would be
+    return false;
 }
 
 static bool FolderFromEnvironment(const char* variable, const char* fallback, char* out,

@@ -10,6 +10,11 @@
 // written file under the real name. False when any step fails (errno tells
 // why); the target is then as it was and the temporary file is gone.
 bool WriteFileAtomically(const char* host_path, const uint8_t* data, size_t size);
+// The same under a name no file has yet: host_path itself, else "STEM-2.EXT",
+// "STEM-3.EXT", ... (EXT what follows the name's last dot). The name taken
+// goes to written. Never replaces a file, not even one created meanwhile.
+bool WriteNewFileAtomically(const char* host_path, const uint8_t* data, size_t size, char* written,
+                            size_t capacity);
 
 enum class ReadResult { kRead, kMissing, kTooLarge, kUnreadable };
 

@@ -1,199 +1,194 @@
+#include "animation/stage.h"
+
+#include <gtest/gtest.h>
+
 #include <cstring>
 
-#include "stage_fixture.h"
+#include "platform/headless.h"
+#include "raster/panels.h"
+#include "support/drawing_literal.h"
+#include "support/test_surface.h"
 #include "surface/pen.h"
 #include "surface/pick_list.h"
 
-using Actors = StageTest;
+namespace {
 
-// The first actor's transform is the editor's view; each further one starts
-// ten units right of and below the one before, scaled with the drawing.
-TEST_F(Actors, NewActorsStartAtTheEditorsViewTenUnitsApart) {
-    for (int i = 0; i < 4; ++i) ASSERT_TRUE(AddActor(stage, 0));
-    EXPECT_EQ(stage.actor_count, 4);
-    const Actor& a = stage.actors[0];
-    EXPECT_EQ(a.slot, 0);
-    EXPECT_EQ(FieldsOf(a.pose), (PoseFields{0, 0, 0, 1638}));
-    EXPECT_EQ(EntriesOf(a.transform), (Entries{1638, 0, 0, 1638, 120, 160}));
-    EXPECT_EQ(EntriesOf(a.inverse), (Entries{164644, 0, 0, 164644, -1205, -1607}));
-    EXPECT_EQ(Mapped(a.transform, 100, 50), XY(129, 164));
-    EXPECT_EQ(FieldsOf(stage.actors[3].pose), (PoseFields{30, 30, 0, 1638}));
-    EXPECT_EQ(stage.actors[3].transform.tx, 122);  // 30 units at 1638 truncate to 2 pixels
+uint32_t ticks = 0;
+using Fields = std::array<int, 4>;  // x, y, angle, scale
+Fields Of(const Pose& p) { return {p.x, p.y, p.angle, p.scale}; }
+Pose At(int16_t x, int16_t y = 0, int16_t angle = 0, int16_t scale = 1638) { return Pose{angle, x, y, scale}; }
+std::array<int32_t, 6> Of(const Transform& t) { return {t.a, t.b, t.c, t.d, t.tx, t.ty}; }
+
+// A fresh stage over the program-wide library, a white surface, and a
+// backend whose tick count the test sets.
+class StageTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        saved_ = platform;
+        backend_ = *HeadlessBackend();
+        backend_.tick_count = [] { return ticks; };
+        platform = &backend_;
+        ResetTestSurface();
+        LibraryInit(library);
+        InitStage(stage, library);
+        ClearStage(stage);
+    }
+    void TearDown() override { platform = saved_; }
+    // A filled square from (-half, -half) to (half, half) drawing units.
+    static void StoreSquare(int16_t slot, int16_t half, ColourRecord colour) {
+        const int16_t l = static_cast<int16_t>(-half);
+        OwnedDrawing o({{kShapeFilled, colour, {{l, l}, {half, l}, {half, half}, {l, half}}}});
+        ASSERT_TRUE(StoreDrawing(library, slot, o.d));
+    }
+    const PlatformBackend* saved_ = nullptr;
+    PlatformBackend backend_{};
+};
+
+}  // namespace
+
+// Between two keys a pose is linear, rounded toward minus infinity, with the
+// angle a plain number (no wrap, no shortest turn); before the first key and
+// after the last an actor takes that key's pose. Keys at 1000 or later never
+// bound a frame from above, and the transform follows the pose.
+TEST_F(StageTest, KeysPoseTheirActorsFrameByFrame) {
+    struct Row {
+        std::vector<std::pair<uint16_t, Pose>> keys;
+        std::vector<std::pair<int32_t, Fields>> frames;
+    };
+    const Row rows[] = {
+        {{{20, At(100, 8, 40, 3000)}, {10, At(9)}, {10, At(0, 7, 30, 2000)}},
+         {{5, {0, 7, 30, 2000}}, {15, {50, 7, 35, 2500}}, {19, {89, 7, 38, 2899}}, {20, {100, 8, 40, 3000}}, {30, {100, 8, 40, 3000}}}},
+        {{{0, At(-10)}, {3, At(0)}}, {{1, {-7, 0, 0, 1638}}, {2, {-4, 0, 0, 1638}}}},
+        {{{0, At(0, 0, 3500)}, {10, At(0, 0, 100)}, {200, At(0, 0, 100, 16384)}}, {{5, {0, 0, 1800, 1638}}, {105, {0, 0, 100, 9011}}}},
+        {{{1000, At(-321, 654, 3599, -32768)}}, {{999, {0, 0, 0, 1638}}, {1000, {-321, 654, 3599, -32768}}, {INT32_MAX, {-321, 654, 3599, -32768}}}},
+        {{{500, At(10)}, {999, At(40)}, {2000, At(90)}, {65535, At(70)}},
+         {{100, {10, 0, 0, 1638}}, {998, {39, 0, 0, 1638}}, {1500, {40, 0, 0, 1638}}, {2000, {90, 0, 0, 1638}}, {65535, {70, 0, 0, 1638}}}},
+        {{{0, At(-32768, 32767, -32768, 32767)}, {2, At(32767, -32768, 32767, -32768)}}, {{1, {-1, -1, -1, -1}}, {3, {32767, -32768, 32767, -32768}}}},
+    };
+    for (const Row& r : rows) {
+        ClearStage(stage);
+        AddActor(stage, 0);
+        for (const auto& [frame, pose] : r.keys) ASSERT_TRUE(SetKey(stage, 0, frame, pose));
+        for (const auto& [frame, fields] : r.frames) {
+            InterpolateFrame(stage, frame);
+            EXPECT_EQ(Of(stage.actors[0].pose), fields) << "frame " << frame;
+            EXPECT_EQ(Of(stage.actors[0].transform), Of(BuildTransform(stage.actors[0].pose))) << "frame " << frame;
+        }
+    }
+    EXPECT_EQ(stage.key_count, 2);
 }
 
-// Each setter rebuilds the transform and its inverse; a singular transform
-// (scale 0) keeps the previous inverse, and moves wrap at 16 bits.
-TEST_F(Actors, PoseSettersRebuildTheTransforms) {
+// A key is one pose per actor and frame. Keys of actors that do not exist
+// (yet) touch no actor record; with no keys at all nothing changes.
+TEST_F(StageTest, KeysBelongToTheirActors) {
     AddActor(stage, 0);
-    const Actor& a = stage.actors[0];
-    SetActorScale(stage, 0, 16384);
-    SetActorAngle(stage, 0, 900);
-    EXPECT_EQ(Mapped(a.transform, 10, 0), XY(120, 170));
-    EXPECT_EQ(Mapped(a.inverse, 120, 170), XY(10, 0));
-    SetActorAngle(stage, 0, 0);
-    MoveActor(stage, 0, 5, 0);
-    EXPECT_EQ(Mapped(a.transform, 0, 0), XY(125, 160));
-    SetActorScale(stage, 0, 8192);
-    EXPECT_EQ(Mapped(a.transform, 0, 0), XY(122, 160));
-
-    const Transform before = a.inverse;
-    SetActorScale(stage, 0, 0);
-    EXPECT_EQ(EntriesOf(a.transform), (Entries{0, 0, 0, 0, 120, 160}));
-    EXPECT_EQ(EntriesOf(a.inverse), EntriesOf(before));
-
-    MoveActor(stage, 0, 32767 - 5, -32768);
-    MoveActor(stage, 0, 1, -1);
-    EXPECT_EQ(a.pose.x, -32768);
-    EXPECT_EQ(a.pose.y, 32767);
+    for (int16_t actor : {0, 1, -1, 32767, -32768}) SetKey(stage, actor, 0, At(static_cast<int16_t>(actor & 63)));
+    SetKey(stage, 0, 10, At(20));
+    EXPECT_EQ(stage.key_count, 6);
+    const Stage before = stage;
+    InterpolateFrame(stage, 5);
+    EXPECT_EQ(stage.actors[0].pose.x, 10);
+    EXPECT_EQ(std::memcmp(&before.actors[1], &stage.actors[1], sizeof(Actor) * (kActorCapacity - 1)), 0);
+    AddActor(stage, 0);
+    InterpolateFrame(stage, 3);
+    EXPECT_EQ(stage.actors[1].pose.x, 1);
+    stage.key_count = 0;
+    const Stage unkeyed = stage;
+    InterpolateFrame(stage, 8);
+    EXPECT_EQ(std::memcmp(&unkeyed, &stage, sizeof stage), 0);
 }
 
-// Setters ignore indices outside the actor array; the highlight also ignores
-// indices at or past the count (actor record 1 below is zeroed, slot 0).
-TEST_F(Actors, IndicesOutsideTheArrayOrCountChangeNothing) {
+// New actors start at the editor's view, each ten units right of and below
+// the one before; every setter rebuilds the transform and its inverse (a
+// singular one keeps the old inverse), and indices outside the array
+// change nothing.
+TEST_F(StageTest, ActorsKeepTheirTransformsWithTheirPoses) {
     StoreSquare(0, 100, kRed);
-    AddActor(stage, 0);
-    stage.key_count = 3;
-    Stage before;
-    std::memcpy(&before, &stage, sizeof stage);
-    for (int16_t i : {int16_t{-1}, int16_t{64}, int16_t{1000}, int16_t{-32768}, int16_t{32767}}) {
+    for (int i = 0; i < 4; ++i) ASSERT_TRUE(AddActor(stage, 0));
+    const Actor& a = stage.actors[0];
+    EXPECT_EQ(Of(a.transform), (std::array<int32_t, 6>{1638, 0, 0, 1638, 120, 160}));
+    EXPECT_EQ(Of(a.inverse), (std::array<int32_t, 6>{164644, 0, 0, 164644, -1205, -1607}));
+    EXPECT_EQ(Of(stage.actors[3].pose), (Fields{30, 30, 0, 1638}));
+    EXPECT_EQ(stage.actors[3].transform.tx, 122);  // 30 units at 1638 truncate to 2 pixels
+    SetActorScale(stage, 0, 16384);
+    SetActorAngle(stage, 0, 2700);
+    MoveActor(stage, 0, 5, 0);
+    const Point32 p = MapPoint(a.transform, 10, 0), back = MapPoint(a.inverse, p.x, p.y);
+    EXPECT_EQ((std::array<int32_t, 4>{p.x, p.y, back.x, back.y}), (std::array<int32_t, 4>{120, 145, 10, 0}));
+    const Transform inverse = a.inverse;
+    SetActorScale(stage, 0, 0);
+    EXPECT_EQ(Of(a.inverse), Of(inverse));
+    MoveActor(stage, 0, 32767, -32768);
+    EXPECT_EQ(Of(a.pose), (Fields{-32764, -32768, 2700, 0}));
+    const ::Stage before = stage;
+    for (int16_t i : {-1, 64, 1000, -32768, 32767}) {
         MoveActor(stage, i, 10, 10);
         SetActorAngle(stage, i, 900);
         SetActorScale(stage, i, 100);
         HighlightActor(stage, surface, i);
     }
-    ASSERT_EQ(std::memcmp(&before, &stage, sizeof stage), 0);
-    HighlightActor(stage, surface, 1);
+    HighlightActor(stage, surface, 4);
+    EXPECT_EQ(std::memcmp(&before, &stage, sizeof stage), 0);
     EXPECT_EQ(CountPixelsNot(0xFFFF), 0);
 }
 
-// Extreme poses must neither trap nor overflow anywhere from the transform to
-// the pixels (the sanitizer build checks the arithmetic).
-TEST_F(Actors, ExtremePosesDrawPickAndHighlightSafely) {
-    StoreSquare(0, 32767, kRed);
+// Later actors paint over earlier ones, each with one pick box around its
+// drawing; actors without a drawing (an empty place, a slot never stored or
+// outside the library, a drawing without vertices) show nothing at all.
+TEST_F(StageTest, ActorsDrawAndAnswerTapsInStackingOrder) {
+    StoreSquare(0, 100, kRed);
     StoreSquare(1, 100, kBlue);
-    AddActor(stage, 0);
-    AddActor(stage, 1);
-    for (int16_t scale : {0, 1, -1, 1638, 16384, 32767, -32768}) {
-        for (int16_t angle : {0, 900, 3600, 3601, -1, -3600, 32767, -32768}) {
-            for (int16_t offset : {0, 32767, -32768}) {
-                const Pose pose = {angle, offset, static_cast<int16_t>(-offset), scale};
-                stage.actors[0].pose = stage.actors[1].pose = pose;
-                ResetTestSurface();
-                RebuildAndRenderActors(stage, surface);
-                RefreshActorPicks(stage);
-                HighlightActor(stage, surface, 0);
-                HighlightActor(stage, surface, 1);
-                EXPECT_LE(pick_list.count, 2);
-            }
-        }
+    OwnedDrawing empty;
+    ASSERT_TRUE(StoreDrawing(library, 4, empty.d));
+    for (int16_t slot : {0, 1, 3, 40, 4, 64}) AddActor(stage, slot);
+    stage.actors[1].pose.x = 90;  // not yet in the transform
+    RenderActors(stage, surface);
+    EXPECT_EQ(PixelAt(133, 160), 0xFFFF);
+    RebuildAndRenderActors(stage, surface);
+    RefreshActorPicks(stage);
+    // The first tap on an overlap picks the lower actor.
+    const int probes[][4] = {{125, 165, 0x001F, 0}, {113, 155, 0xF800, 0}, {135, 161, 0x001F, 1}, {100, 100, 0xFFFF, -1}};
+    for (const auto& p : probes) {
+        EXPECT_EQ(PixelAt(p[0], p[1]), p[2]) << p[0] << "," << p[1];
+        EXPECT_EQ(PickOwner(static_cast<int16_t>(p[0]), static_cast<int16_t>(p[1])), p[3]) << p[0] << "," << p[1];
     }
-}
-
-using ActorDrawing = StageTest;
-
-TEST_F(ActorDrawing, LaterActorsPaintOverEarlierOnes) {
-    StoreSquare(0, 100, kRed);
-    StoreSquare(1, 100, kBlue);
-    AddActor(stage, 0);  // (110, 150)-(129, 169)
-    AddActor(stage, 1);
-    MoveActor(stage, 1, 90, 90);  // (119, 159)-(138, 178)
-    RenderActors(stage, surface);
-    EXPECT_EQ(PixelAt(125, 165), kBlue.word);
-    EXPECT_EQ(PixelAt(113, 155), kRed.word);
-    EXPECT_EQ(PixelAt(135, 175), kBlue.word);
-    EXPECT_EQ(PixelAt(100, 100), 0xFFFF);
-}
-
-// Empty places, slots never stored, slot fields outside the library and a
-// stored drawing without vertices: no pixels, no pick box, no highlight.
-TEST_F(ActorDrawing, ActorsWithoutADrawingDrawNothing) {
-    StoreSquare(3, 100, kRed);  // slots 0..2 become empty places
-    Drawing empty = {nullptr, 0, 0, nullptr, 0, 0};
-    ASSERT_TRUE(StoreDrawing(library, 4, empty));
-    for (int16_t slot : {1, 40, 0, 4}) AddActor(stage, slot);
-    stage.actors[2].slot = -5;
-    RenderActors(stage, surface);
-    RebuildAndRenderActors(stage, surface);
-    RefreshActorPicks(stage);
-    for (int16_t i = 0; i < 4; ++i) HighlightActor(stage, surface, i);
-    EXPECT_EQ(CountPixelsNot(0xFFFF), 0);
-    EXPECT_EQ(pick_list.count, 0);
-}
-
-TEST_F(ActorDrawing, RebuildPicksUpPosesWrittenDirectly) {
-    StoreSquare(0, 100, kRed);
-    AddActor(stage, 0);
-    stage.actors[0].pose.x = 300;  // 29 pixels to the right, transform not yet rebuilt
-    RenderActors(stage, surface);
-    EXPECT_EQ(PixelAt(120, 160), kRed.word);
-    EXPECT_EQ(PixelAt(150, 160), 0xFFFF);
-    ResetTestSurface();
-    RebuildAndRenderActors(stage, surface);
-    EXPECT_EQ(stage.actors[0].transform.tx, 149);
-    EXPECT_EQ(PixelAt(120, 160), 0xFFFF);
-    EXPECT_EQ(PixelAt(150, 160), kRed.word);
-}
-
-using ActorPicks = StageTest;
-
-TEST_F(ActorPicks, OneBoxPerActorWithADrawing) {
-    StoreSquare(0, 100, kRed);
-    AddActor(stage, 0);
-    AddActor(stage, 7);  // no drawing: no box
-    AddActor(stage, 0);  // two pixels right of and below actor 0
-    RefreshActorPicks(stage);
-    ASSERT_EQ(pick_list.count, 2);
     const PickEntry& e = pick_list.entries[0];
-    EXPECT_EQ((std::array<int, 5>{e.owner, e.x1, e.y1, e.x2, e.y2}),
-              (std::array<int, 5>{0, 110, 150, 129, 169}));
-    EXPECT_EQ(pick_list.entries[1].owner, 2);
-    EXPECT_EQ(PickOwner(110, 150), 0);
-    EXPECT_EQ(PickOwner(130, 170), 2);
-    EXPECT_EQ(PickOwner(200, 30), -1);
-    // Refreshing replaces the old boxes.
-    MoveActor(stage, 0, 1000, 0);
-    RefreshActorPicks(stage);
-    EXPECT_EQ(pick_list.count, 2);
-    EXPECT_EQ(PickOwner(110, 150), -1);
+    EXPECT_EQ((std::array<int, 6>{pick_list.count, e.owner, e.x1, e.y1, e.x2, e.y2}), (std::array<int, 6>{2, 0, 110, 150, 129, 169}));
+    ResetTestSurface();
+    for (int16_t i = 2; i < 6; ++i) HighlightActor(stage, surface, i);
+    EXPECT_EQ(CountPixelsNot(0xFFFF), 0);
 }
 
-// About 120000 pixels across: the box is clamped to 16 bits, not cut.
-TEST_F(ActorPicks, AHugeActorStillAnswersTapsOnTheScreen) {
-    StoreSquare(0, 30000, kRed);
-    AddActor(stage, 0);
-    SetActorScale(stage, 0, 32767);
-    RefreshActorPicks(stage);
-    ASSERT_EQ(pick_list.count, 1);
-    EXPECT_EQ(PickOwner(0, 0), 0);
-    EXPECT_EQ(PickOwner(239, 319), 0);
-}
-
-using ActorHighlight = StageTest;
-
-// With the square of actor 0 at (110, 150)-(129, 169) and the tick count at
-// 3 * 64, the ants use the pattern 0x7878: pixels 3..6 of every 8 drawn. The
-// XOR of white is black; the drawing itself is not drawn. The label box
-// (112, 153)-(126, 165) is filled in (200, 200, 0) one pixel inside, and the
-// pen is left out of XOR mode.
-TEST_F(ActorHighlight, AntsRunOnePixelOutsideTheBoundsAroundACentredLabel) {
+// Around actor 0's square at (110, 150)-(129, 169), at 3 * 64 ms the ants
+// use the pattern 0x7878: pixels 3..6 of every 8, clockwise from the top
+// left, in XOR, one pixel outside the bounds. The actor's number, counted
+// from 1, sits on a label box centred on the bounds; the pen is left plain.
+// A huge actor's box is clamped to 16 bits and still answers taps.
+TEST_F(StageTest, SelectedActorsShowMarchingAntsAndTheirNumber) {
     StoreSquare(0, 100, kRed);
+    StoreSquare(1, 30000, kRed);
     AddActor(stage, 0);
-    fixture_ticks = 3 * 64 + 63;
+    ticks = 3 * 64 + 63;
     HighlightActor(stage, surface, 0);
     auto ant = [](int k) -> uint16_t { return (0x7878 >> (k % 16)) & 1 ? 0x0000 : 0xFFFF; };
-    // Top: (109, 149) to (130, 149), left to right.
-    for (int x = 105; x <= 134; ++x)
-        EXPECT_EQ(PixelAt(x, 149), x >= 109 && x <= 130 ? ant(x - 109) : 0xFFFF) << "x " << x;
-    // Right: (130, 150) down to (130, 169); left: (109, 169) up to (109, 150).
-    for (int y = 150; y <= 169; ++y) {
-        EXPECT_EQ(PixelAt(130, y), ant(y - 150)) << "y " << y;
-        EXPECT_EQ(PixelAt(109, y), ant(169 - y)) << "y " << y;
+    for (int k = 0; k < 22; ++k) {
+        EXPECT_EQ(PixelAt(109 + k, 149), ant(k)) << k;   // top, left to right
+        EXPECT_EQ(PixelAt(130 - k, 170), ant(k)) << k;   // bottom, right to left
     }
-    // Bottom: (130, 170) leftwards to (109, 170).
-    for (int x = 109; x <= 130; ++x) EXPECT_EQ(PixelAt(x, 170), ant(130 - x)) << "x " << x;
-    EXPECT_EQ(PixelAt(111, 151), 0xFFFF);
-    EXPECT_EQ(PixelAt(124, 158), 0xCE40);
-    EXPECT_EQ(PixelAt(112, 159), 0xFFFF);
-    EXPECT_EQ(PixelAt(127, 159), 0xFFFF);
-    EXPECT_NE(surface.plain_plot, PlotXor);
+    for (int k = 0; k < 20; ++k) {
+        EXPECT_EQ(PixelAt(130, 150 + k), ant(k)) << k;  // right, downwards
+        EXPECT_EQ(PixelAt(109, 169 - k), ant(k)) << k;  // left, upwards
+    }
+    EXPECT_EQ(PixelAt(108, 149) & PixelAt(131, 149), 0xFFFF);
+    const std::vector<uint16_t> label = SurfaceSnapshot();
+    ResetTestSurface();
+    SetPenColour(surface, MakeColour(200, 200, 0, 255));
+    DrawLabelBoxLeft(surface, 112, 153, 126, 165, "1");
+    for (int i = 150 * kScreenWidth; i < 170 * kScreenWidth; ++i)
+        if (i % kScreenWidth >= 110 && i % kScreenWidth < 130) { ASSERT_EQ(label[i], surface.pixel_base[i]) << i % kScreenWidth << "," << i / kScreenWidth; }
+    AddActor(stage, 1);
+    SetActorScale(stage, 1, 32767);
+    RefreshActorPicks(stage);
+    EXPECT_EQ(PickOwner(0, 0), 1);
+    EXPECT_EQ(PickOwner(239, 319), 1);
 }

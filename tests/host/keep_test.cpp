@@ -9,12 +9,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -25,41 +21,15 @@
 #include "platform/safe_files.h"
 #include "screens/drawing_editor.h"
 #include "shell/main_loop.h"
+#include "support/headless_run.h"
 #include "support/test_surface.h"
 
 namespace {
 
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void Spit(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
-
-bool Exists(const std::string& path) {
-    struct stat info;
-    return stat(path.c_str(), &info) == 0;
-}
-
-struct Folder {
-    std::string path;
-    Folder() {
-        char name[] = "/tmp/kn-keep-XXXXXX";
-        path = mkdtemp(name);
-    }
-    ~Folder() { std::system(("rm -rf " + path).c_str()); }
-};
-
-// Runs the program on a script; its exit status, and what it printed on stderr.
-int RunScript(const Folder& f, const std::string& script, const std::string& options, std::string* errors = nullptr) {
-    Spit(f.path + "/s.script", script);
-    const std::string command = std::string(KN_EXECUTABLE) + " --script " + f.path + "/s.script --out " +
-                                f.path + " " + options + " 2>" + f.path + "/stderr.txt >/dev/null";
-    const int status = std::system(command.c_str());
-    if (errors != nullptr) *errors = Slurp(f.path + "/stderr.txt");
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+// Runs the program on a script in folder f; its exit status and what it printed.
+ProgramRun RunScript(const TemporaryFolder& f, const std::string& script, const std::string& options) {
+    WriteFile(f.Path() + "/s.script", script);
+    return RunProgram("--script " + f.Path() + "/s.script --out " + f.Path() + " " + options, f.Path());
 }
 
 // A rectangle, then the animation screen (the mode selector saves too).
@@ -67,32 +37,32 @@ const char kDrawThenAnimate[] = "tap 210 10\ntap 210 50\ndrag 60 100 120 160 4\n
 const char kJustLook[] = "wait 20\nshot b.png\n";
 
 TEST(KeepWork, AScriptRunKeepsItsWorkOnlyWhenAsked) {
-    Folder f;
-    const std::string keep = "--workspace " + f.path + "/w.knw";
-    ASSERT_EQ(RunScript(f, kDrawThenAnimate, keep), 0);
-    ASSERT_EQ(RunScript(f, kJustLook, keep), 0);
-    EXPECT_EQ(Slurp(f.path + "/a.png"), Slurp(f.path + "/b.png")) << "the second run opens where the first ended";
-    ASSERT_EQ(RunScript(f, kJustLook, ""), 0);
-    EXPECT_NE(Slurp(f.path + "/a.png"), Slurp(f.path + "/b.png")) << "without --workspace nothing is kept";
-    EXPECT_FALSE(Exists(f.path + "/w.knw.refused-1"));
+    TemporaryFolder f;
+    const std::string keep = "--workspace " + f.Path() + "/w.knw";
+    ASSERT_EQ(RunScript(f, kDrawThenAnimate, keep).status, 0);
+    ASSERT_EQ(RunScript(f, kJustLook, keep).status, 0);
+    EXPECT_EQ(ReadFile(f.Path() + "/a.png"), ReadFile(f.Path() + "/b.png")) << "the second run opens where the first ended";
+    ASSERT_EQ(RunScript(f, kJustLook, "").status, 0);
+    EXPECT_NE(ReadFile(f.Path() + "/a.png"), ReadFile(f.Path() + "/b.png")) << "without --workspace nothing is kept";
+    EXPECT_FALSE(std::filesystem::exists(f.Path() + "/w.knw.refused-1"));
 }
 
 TEST(KeepWork, ADamagedFileIsMovedAsideAndNeverWrittenOver) {
-    Folder f;
-    const std::string file = f.path + "/w.knw", keep = "--workspace " + file;
+    TemporaryFolder f;
+    const std::string file = f.Path() + "/w.knw", keep = "--workspace " + file;
     for (int k = 1; k <= 2; ++k) {
         const std::string damaged = "KNWS\x01\x00\x00\x00 not what it should be " + std::to_string(k);
-        Spit(file, damaged);
-        std::string errors;
-        ASSERT_EQ(RunScript(f, kDrawThenAnimate, keep, &errors), 0);
+        WriteFile(file, damaged);
+        const ProgramRun run = RunScript(f, kDrawThenAnimate, keep);
+        ASSERT_EQ(run.status, 0);
         const std::string aside = file + ".refused-" + std::to_string(k);
-        EXPECT_EQ(Slurp(aside), damaged) << "kept whole as " << aside;
-        EXPECT_NE(errors.find(file + " was refused"), std::string::npos) << errors;
-        EXPECT_NE(errors.find(aside), std::string::npos) << errors;
+        EXPECT_EQ(ReadFile(aside), damaged) << "kept whole as " << aside;
+        EXPECT_NE(run.err.find(file + " was refused"), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find(aside), std::string::npos) << run.err;
     }
     // The fresh work of the last run was saved and opens again.
-    ASSERT_EQ(RunScript(f, kJustLook, keep), 0);
-    EXPECT_EQ(Slurp(f.path + "/a.png"), Slurp(f.path + "/b.png"));
+    ASSERT_EQ(RunScript(f, kJustLook, keep).status, 0);
+    EXPECT_EQ(ReadFile(f.Path() + "/a.png"), ReadFile(f.Path() + "/b.png"));
 }
 
 class SaveFaults : public ::testing::Test {
@@ -112,7 +82,7 @@ class SaveFaults : public ::testing::Test {
         platform = saved_;
     }
     const PlatformBackend* saved_;
-    Folder folder_;
+    TemporaryFolder folder_;
 };
 
 int files_changed = 0;
@@ -122,8 +92,8 @@ void CountFilesChanged() { ++files_changed; }
 // after the obstacle is gone succeeds. Only the save that wrote the file
 // tells the host to copy it out.
 TEST_F(SaveFaults, AnUnwritableFolderGetsOneMessageAndTheNextSaveTriesAgain) {
-    const std::string blocker = folder_.path + "/data";
-    Spit(blocker, "a file where the folder should be");
+    const std::string blocker = folder_.Path() + "/data";
+    WriteFile(blocker, "a file where the folder should be");
     KeepWorkIn((blocker + "/workspace.knw").c_str());
     files_changed = 0;
     SetKeptFilesChanged(CountFilesChanged);
@@ -135,7 +105,7 @@ TEST_F(SaveFaults, AnUnwritableFolderGetsOneMessageAndTheNextSaveTriesAgain) {
     EXPECT_EQ(files_changed, 0);
     ASSERT_EQ(unlink(blocker.c_str()), 0);
     EXPECT_TRUE(SaveWorkspaceNow());
-    EXPECT_TRUE(Exists(blocker + "/workspace.knw"));
+    EXPECT_TRUE(std::filesystem::exists(blocker + "/workspace.knw"));
     EXPECT_EQ(files_changed, 1);
     SetKeptFilesChanged(nullptr);
 }
@@ -143,10 +113,10 @@ TEST_F(SaveFaults, AnUnwritableFolderGetsOneMessageAndTheNextSaveTriesAgain) {
 // The file-size limit stands for a full disk: the save fails and the file
 // on disk is still the last good one.
 TEST_F(SaveFaults, AFullDiskLeavesTheOldWorkspace) {
-    const std::string file = folder_.path + "/w.knw";
+    const std::string file = folder_.Path() + "/w.knw";
     KeepWorkIn(file.c_str());
     ASSERT_TRUE(SaveWorkspaceNow());
-    const std::string before = Slurp(file);
+    const std::string before = ReadFile(file);
     for (int k = 0; k < 40; ++k)
         ASSERT_TRUE(AddEllipse(drawing, editor.inverse_view, static_cast<int16_t>(5 * k), 60, 30, 20, MakeColour(k, 0, 0, 255)));
     const pid_t child = fork();
@@ -159,13 +129,13 @@ TEST_F(SaveFaults, AFullDiskLeavesTheOldWorkspace) {
     int status = 0;
     waitpid(child, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the save must fail";
-    EXPECT_EQ(Slurp(file), before);
+    EXPECT_EQ(ReadFile(file), before);
     RemoveStaleTemporaries(file.c_str());
 }
 
 // A writer killed at any moment leaves the old file or the new one, whole.
 TEST_F(SaveFaults, ASaveKilledAtAnyMomentLeavesTheOldOrTheNewFile) {
-    const std::string file = folder_.path + "/w.knw";
+    const std::string file = folder_.Path() + "/w.knw";
     std::vector<uint8_t> images[2];
     for (auto& image : images) {
         image.resize(kWorkspaceCapacity);
@@ -184,7 +154,7 @@ TEST_F(SaveFaults, ASaveKilledAtAnyMomentLeavesTheOldOrTheNewFile) {
         usleep(random() % 2000);
         kill(child, SIGKILL);
         waitpid(child, nullptr, 0);
-        const std::string now = Slurp(file);
+        const std::string now = ReadFile(file);
         const std::vector<uint8_t> bytes(now.begin(), now.end());
         ASSERT_TRUE(bytes == images[0] || bytes == images[1]) << "round " << round;
         ASSERT_TRUE(ReadWorkspace(bytes.data(), bytes.size(), nullptr)) << "round " << round;
@@ -192,7 +162,7 @@ TEST_F(SaveFaults, ASaveKilledAtAnyMomentLeavesTheOldOrTheNewFile) {
     // The killed writers' temporary files are cleared away at the next load.
     RemoveStaleTemporaries(file.c_str());
     int entries = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(folder_.path)) entries += entry.is_regular_file();
+    for (const auto& entry : std::filesystem::directory_iterator(folder_.Path())) entries += entry.is_regular_file();
     EXPECT_EQ(entries, 1);
 }
 

@@ -11,11 +11,9 @@
 #include <sstream>
 #include <string>
 
-namespace {
+#include "support/virtual_display.h"
 
-bool OnPath(const char* tool) {
-    return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
-}
+namespace {
 
 // The shape count of the edited drawing in a workspace file: the DRAW
 // section holds u16 vertices, 6 bytes each, then u16 shapes. -1 without one.
@@ -36,11 +34,8 @@ int SavedShapes(const std::string& path) {
 int ShapesAfter(const std::string& keys) {
     char folder[] = "/tmp/kn-window-XXXXXX";
     const std::string dir = mkdtemp(folder);
-    const std::string display = ":" + std::to_string(500 + getpid() % 400);
     const std::string script =
-        "Xvfb " + display + " -screen 0 640x480x24 -nolisten tcp >/dev/null 2>&1 & xvfb=$!\n"
-        "export DISPLAY=" + display + "\n"
-        "for i in $(seq 100); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done\n"
+        "cd " + dir + "\n" + kStartVirtualDisplay +
         "ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 SDL_VIDEODRIVER=x11 timeout 60 '" KN_EXECUTABLE
         "' --scale 1 --workspace " + dir + "/w.knw >/dev/null 2>&1 & program=$!\n"
         "w=$(timeout 20 xdotool search --sync --name KalveNorix | head -n 1)\n"
@@ -63,7 +58,7 @@ int ShapesAfter(const std::string& keys) {
 }
 
 TEST(WindowKeys, UndoAndRedoReachTheModelThroughTheWindow) {
-    if (!OnPath("Xvfb") || !OnPath("xdotool"))
+    if (!CanOpenVirtualDisplay())
         GTEST_SKIP() << "Xvfb or xdotool is not installed: the desktop window is not tried";
     EXPECT_EQ(ShapesAfter(""), 1) << "the rectangle drawn in the window";
     EXPECT_EQ(ShapesAfter("ctrl+z"), 0) << "undone";

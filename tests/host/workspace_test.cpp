@@ -62,6 +62,7 @@ void BuildState(uint32_t seed) {
         }
         ASSERT_TRUE(StoreDrawing(library, static_cast<int16_t>(slot * 2), drawing));
     }
+    AddRectangle(drawing, editor.inverse_view, 5, 5, 40, 40, MakeColour(1, 2, 3, 255));  // an edit not yet stored
     for (int a = 0; a < 5; ++a) ASSERT_TRUE(AddActor(stage, static_cast<int16_t>(2 * next(6))));
     for (int k = 0; k < 40; ++k) {
         const int16_t a = static_cast<int16_t>(next(5));

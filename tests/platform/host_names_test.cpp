@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/host_files.h"
-#include "platform/test_files.h"
+#include "support/test_files.h"
 
 namespace {
 

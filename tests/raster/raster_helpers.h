@@ -1,6 +1,6 @@
-// Helpers shared by the raster tests: expected colours and pixel sets.
+// Helpers of the raster tests: drawing on a cleared surface, and a pen that
+// records what each pixel is handed instead of blending it.
 #pragma once
-#include <cstdint>
 #include <set>
 #include <utility>
 #include <vector>
@@ -8,31 +8,19 @@
 #include "support/test_surface.h"
 #include "surface/pen.h"
 
-// The white pixel after a black opaque pen's coverage plot of this weight.
-inline uint16_t WhiteAfterCoverage(int coverage) {
-    return BlendColourWords(surface, 0xFFFF, 0x0000, coverage);
-}
-
 using PixelSet = std::set<std::pair<int, int>>;
-
-// Every pixel that differs from the background word.
-inline PixelSet ChangedPixels(uint16_t background = 0xFFFF) {
-    PixelSet out;
-    for (int y = 0; y < kScreenHeight; ++y)
-        for (int x = 0; x < kScreenWidth; ++x)
-            if (PixelAt(x, y) != background) out.insert({x, y});
-    return out;
-}
 
 // Clears the surface to fill, runs draw and returns the pixels it changed.
 template <typename Draw>
 PixelSet DrawnPixels(Draw draw, uint16_t fill = 0xFFFF) {
     ResetTestSurface(fill);
     draw();
-    return ChangedPixels(fill);
+    PixelSet out;
+    for (int i = 0; i < kScreenWidth * kScreenHeight; ++i)
+        if (surface.pixel_base[i] != fill) out.insert({i % kScreenWidth, i / kScreenWidth});
+    return out;
 }
 
-// The same, returning every word of the surface.
 template <typename Draw>
 std::vector<uint16_t> DrawnSurface(Draw draw, uint16_t fill = 0xFFFF) {
     ResetTestSurface(fill);
@@ -40,10 +28,28 @@ std::vector<uint16_t> DrawnSurface(Draw draw, uint16_t fill = 0xFFFF) {
     return SurfaceSnapshot();
 }
 
-// Puts the pen in XOR mode with an all-ones colour word.
+// Per pixel, the coverage handed to the pen (256 for plain plots and runs)
+// and the number of writes; a coverage of 0 writes nothing.
+inline std::vector<int> coverage, hits;
+inline int CoverageAt(int x, int y) { return coverage[y * kScreenWidth + x]; }
+inline void Record(const uint16_t* p, int c) {
+    coverage[p - surface.pixel_base] += c;
+    hits[p - surface.pixel_base] += 1;
+}
+
+inline void UseRecordingPen() {
+    ResetTestSurface();
+    coverage.assign(kScreenWidth * kScreenHeight, 0);
+    hits.assign(kScreenWidth * kScreenHeight, 0);
+    surface.plain_plot = [](ScreenSurface& s) { Record(s.current_pixel, 256); };
+    surface.coverage_plot = [](ScreenSurface& s, int c) { if (c & 255) Record(s.current_pixel, c & 255); };
+    surface.run_plot = [](ScreenSurface& s, uint16_t* p, int32_t step, int32_t n) {
+        for (int32_t k = 0; k < n; ++k) Record(s.current_pixel = p + k * step, 256);
+    };
+}
+
 inline void UseXorPen() {
     surface.pen_colour = {255, 255, 255, 255, 0xFFFF};
-    surface.pen_alpha = 255;
     SelectPenMode(surface, 1);
 }
 

@@ -1,146 +1,119 @@
 #include <gtest/gtest.h>
 
-#include <array>
+#include <algorithm>
 #include <vector>
 
 #include "support/test_surface.h"
 #include "surface/pen.h"
+#include "surface/pick_list.h"
 #include "surface/surface.h"
 
-namespace {
-
-GXDisplayProperties Portrait() { return kPortraitDisplay; }
-
-TEST(ScreenSurface, PortraitDisplayGivesOneContiguousBuffer) {
-    ScreenSurface s{};
-    InitScreenSurfaceFrom(s, Portrait());
-    ASSERT_NE(s.pixel_base, nullptr);
-    EXPECT_EQ(s.x_step, 1);
-    EXPECT_EQ(s.y_step, 240);
-    EXPECT_EQ(s.min_offset, 0);
-    EXPECT_EQ(s.max_offset, 76799);
-    EXPECT_EQ(static_cast<void*>(s.pixel_base), s.buffer_allocation);
-    EXPECT_EQ(s.clip_width, 240);
-    EXPECT_EQ(s.clip_height, 320);
-    EXPECT_EQ(s.edges.min_row, 321);
-    EXPECT_EQ(s.edges.max_row, -1);
-    EXPECT_EQ(s.edges.pool_next, s.edges.pool);
-    EXPECT_EQ(s.pen_alpha, 255);
-    EXPECT_EQ(s.plain_plot, &PlotSet);
-    EXPECT_EQ(s.coverage_plot, &PlotBlendCoverage);
-    FreeScreenSurface(s);
+// Each row sets a pen and writes one pixel through the plain slot (coverage
+// -1) or the coverage slot, where only the low byte counts; a run of three
+// leaves the pixels and the current pixel as three plain plots do.
+TEST(Pen, TheSlotsWriteByAlphaXorAndCoverage) {
+    const int rows[][6] = {
+        // dest, pen, alpha, xor, coverage, result
+        {0xFFFF, 0x1234, 255, 0, -1, 0x1234},  {0xFFFF, 0x0000, 255, 0, 128, 0x7BEF},  {0xFFFF, 0x0000, 255, 0, 8, 0xF7BE},
+        {0x0000, 0xFFFF, 255, 0, 255, 0xF7DE}, {0x1234, 0x0000, 255, 0, 256, 0x1234},  {0xFFFF, 0x0000, 128, 0, -1, 0x7BEF},
+        {0xFFFF, 0x0000, 0, 0, -1, 0xFFFF},    {0xFFFF, 0x0000, 1, 0, 255, 0x7BEF},    {0x1234, 0xFFFF, 255, 1, -1, 0xEDCB},
+        {0x1234, 0xFFFF, 255, 1, 255, 0x1234}, {0x1234, 0xFFFF, 100, 0x100, -1, 0x6C58}};
+    for (const auto& r : rows) {
+        ResetTestSurface(static_cast<uint16_t>(r[0]));
+        SetPenColour(surface, ColourRecord{0, 0, 0, static_cast<uint8_t>(r[2]), static_cast<uint16_t>(r[1])});
+        SelectPenMode(surface, r[3]);
+        surface.current_pixel = surface.pixel_base + 5;
+        if (r[4] < 0) surface.plain_plot(surface);
+        else surface.coverage_plot(surface, r[4]);
+        EXPECT_EQ(PixelAt(5, 0), r[5]) << "pen " << r[1] << " alpha " << r[2] << " coverage " << r[4];
+        if (r[4] >= 0) continue;
+        for (int32_t step : {1, kScreenWidth}) {
+            uint16_t* run = surface.pixel_base + step * 10 + kScreenWidth;
+            surface.run_plot(surface, run, step, 3);
+            EXPECT_EQ(surface.current_pixel, run + 2 * step);
+            EXPECT_EQ(std::vector<uint16_t>({run[0], run[step], run[2 * step]}), std::vector<uint16_t>(3, r[5]));
+        }
+        EXPECT_EQ(CountPixelsNot(static_cast<uint16_t>(r[0])), (r[5] != r[0]) * 7);
+    }
 }
 
-TEST(ScreenSurface, NegativePitchPutsPixelZeroInsideTheBlock) {
-    // A display mounted upside down: rows run toward lower addresses.
-    ScreenSurface s{};
-    InitScreenSurfaceFrom(s, {240, 320, 2, -480, 16, 0});
-    ASSERT_NE(s.pixel_base, nullptr);
-    EXPECT_EQ(s.min_offset, -76560);
-    EXPECT_EQ(s.max_offset, 239);
-    EXPECT_EQ(s.pixel_base + s.min_offset, static_cast<uint16_t*>(s.buffer_allocation));
-    // Clearing and presenting stay inside the block (the sanitizer build checks).
-    s.pen_colour.word = 0x1234;
-    ClearSurface(s);
-    std::vector<uint8_t> copy(kScreenBytes, 0);
-    SaveSurface(s, copy.data());
-    RestoreSurface(s, copy.data());
-    FreeScreenSurface(s);
+// Overlapping rectangles take turns at one point, edges inclusive; a miss
+// or a reset starts the turns again. 1024 rectangles fit.
+TEST(PickList, TapsCycleThroughTheRectanglesUnderThePoint) {
+    for (int round = 0; round < 2; ++round) {
+        ResetPickList();
+        AddPickRect(0, 0, 10, 10, 5);
+        AddPickRect(5, 5, 20, 20, 7);
+        AddPickRect(30, 30, 40, 40, 9);
+        EXPECT_EQ(PickOwner(6, 6), 5);
+    }
+    const int picks[][3] = {{6, 6, 7},  {6, 6, 5},  {6, 6, 7},    {35, 35, 9},  {35, 35, 9}, {40, 40, 9},
+                            {41, 40, -1}, {40, 41, -1}, {6, 6, 5}, {0, 0, 5},     {20, 20, 7}};
+    for (const auto& p : picks) EXPECT_EQ(PickOwner(int16_t(p[0]), int16_t(p[1])), p[2]) << p[0] << "," << p[1];
+    ResetPickList();
+    EXPECT_EQ(PickOwner(0, 0), -1);
+    for (int i = 0; i < 1025; ++i) AddPickRect(0, 0, 0, 0, i);
+    for (int i = 0; i < 1025; ++i) ASSERT_EQ(PickOwner(0, 0), i % 1024);
 }
 
-TEST(ScreenSurface, OtherDepthsAndAbsurdGeometriesGetNoBackBuffer) {
-    ScreenSurface s{};
-    InitScreenSurfaceFrom(s, {240, 320, 2, 480, 8, 0});
-    EXPECT_EQ(s.pixel_base, nullptr);
-    InitScreenSurfaceFrom(s, {0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF, 16, 0});
-    EXPECT_EQ(s.pixel_base, nullptr);
-    // Nothing reads the missing buffer.
-    ClearSurface(s);
-    SkinPicture picture{nullptr, 1, 1};
-    EXPECT_EQ(BlitPicture(s, 0, 0, 1, 1, &picture, 0, 0), 0);
-}
-
-TEST(ScreenSurface, PackRgbKeepsFiveBitsPerChannel) {
-    ResetTestSurface();
-    EXPECT_EQ(PackRgb(surface, 0x00FF00), 0x07C0);  // green loses bit 5
-    EXPECT_EQ(PackRgb(surface, 0x0000FF), 0xF800);
-    EXPECT_EQ(PackRgb(surface, 0xFF0000), 0x001F);
-    EXPECT_EQ(PackRgb(surface, 0xFFFFFF), 0xFFDF);
-}
-
-TEST(ScreenSurface, SaveAndRestoreRoundTripTheWholeScreen) {
-    ResetTestSurface(0x0F0F);
+// The back buffer holds exactly the pixels of the display's layout, pixel
+// (0, 0) wherever the pitches put it; other depths and absurd sizes get none,
+// and nothing then reads it. Clearing fills with the pen's word; a saved
+// screen comes back whole.
+TEST(ScreenSurface, TheBufferFitsTheLayoutAndClearsSavesAndRestoresWhole) {
+    const GXDisplayProperties layouts[] = {kPortraitDisplay, {240, 320, 2, -480, 16, 0}, {240, 320, -2, -480, 16, 0},
+                                           {240, 320, 640, -2, 16, 0}, {240, 320, 2, 480, 8, 0}, {1u << 31, 1u << 31, 1 << 30, 1 << 30, 16, 0}};
+    for (const GXDisplayProperties& d : layouts) {
+        ScreenSurface s{};
+        InitScreenSurfaceFrom(s, d);
+        ASSERT_EQ(s.pixel_base != nullptr, d.bits_per_pixel == 16 && d.width == 240) << d.x_pitch << "," << d.y_pitch;
+        ClearSurface(s);
+        if (s.pixel_base == nullptr) continue;
+        EXPECT_EQ(s.pixel_base + s.min_offset, s.buffer_allocation);
+        std::vector<int> uses(kScreenWidth * kScreenHeight);
+        for (int i = 0; i < kScreenWidth * kScreenHeight; ++i) uses.at(i % kScreenWidth * s.x_step + i / kScreenWidth * s.y_step - s.min_offset) += 1;
+        EXPECT_EQ(std::count(uses.begin(), uses.end(), 1), kScreenWidth * kScreenHeight) << d.x_pitch << "," << d.y_pitch;
+        EXPECT_EQ(s.edges.max_row, -1);
+        FreeScreenSurface(s);
+    }
     std::vector<uint8_t> saved(kScreenBytes);
+    ResetTestSurface(0x0F0F);
     SaveSurface(surface, saved.data());
-    surface.pen_colour.word = 0xABCD;
-    ClearSurface(surface);
-    EXPECT_EQ(CountPixelsNot(0xABCD), 0);
+    for (uint16_t word : {0xFFFF, 0x1200, 0xABCD, 0x0000}) {
+        surface.pen_colour.word = word;
+        ClearSurface(surface);
+        EXPECT_EQ(CountPixelsNot(word), 0) << word;
+    }
     RestoreSurface(surface, saved.data());
     EXPECT_EQ(CountPixelsNot(0x0F0F), 0);
 }
 
-// A 4 x 3 picture whose word at (x, y) is 100 * y + x.
-struct CountingPicture {
-    uint16_t words[12];
-    SkinPicture picture;
-    CountingPicture() : picture{words, 4, 3} {
-        for (int y = 0; y < 3; ++y)
-            for (int x = 0; x < 4; ++x) words[y * 4 + x] = static_cast<uint16_t>(100 * y + x);
-    }
-};
-
-TEST(BlitPicture, CopiesTheSourceRectangleClippedToTheSurfaceAndThePicture) {
-    CountingPicture p;
-    struct Row {
-        int dx, dy, w, h, sx, sy;
-        int changed;
-        std::vector<std::array<int, 3>> pixels;  // x, y, word
-    };
-    const Row rows[] = {
-        {10, 20, 2, 2, 1, 1, 4, {{10, 20, 101}, {11, 20, 102}, {10, 21, 201}, {11, 21, 202}}},
-        // A negative destination shifts the source.
-        {-2, 0, 4, 1, 0, 0, 2, {{0, 0, 2}, {1, 0, 3}}},
-        {240, 0, 2, 2, 0, 0, 0, {}},
-        {241, 0, 2, 2, 0, 0, 0, {}},
-        {0, 320, 2, 2, 0, 0, 0, {}},
-        {238, 318, 5, 5, 0, 0, 4, {{239, 319, 101}}},
-        // A skin smaller than the layout expects: only its own pixels are copied.
-        {0, 0, 20, 20, 2, 1, 4, {{0, 0, 102}, {1, 1, 203}}},
-        {0, 0, 20, 20, 10, 10, 0, {}},
-    };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(testing::Message() << "to " << r.dx << "," << r.dy << " from " << r.sx << ","
-                                        << r.sy);
-        ResetTestSurface(0xFFFF);
-        EXPECT_EQ(BlitPicture(surface, r.dx, r.dy, r.w, r.h, &p.picture, r.sx, r.sy), 1);
-        EXPECT_EQ(CountPixelsNot(0xFFFF), r.changed);
-        for (const auto& [x, y, word] : r.pixels) EXPECT_EQ(PixelAt(x, y), word) << x << "," << y;
-    }
-}
-
-TEST(BlitPicture, RejectsBadArguments) {
+// RGB bytes become words of 5, 5 and 5 bits (the green's low bit dropped);
+// a colour record's word keeps 5, 6 and 5. Blits clip to the surface and to
+// the picture, which the user may have replaced with a smaller one.
+TEST(SkinPicture, RgbBecomesColourWordsAndBlitsClipToSurfaceAndPicture) {
     ResetTestSurface();
-    CountingPicture p;
-    EXPECT_EQ(BlitPicture(surface, 0, 0, 0, 1, &p.picture, 0, 0), 0);
-    EXPECT_EQ(BlitPicture(surface, 0, 0, 1, 0, &p.picture, 0, 0), 0);
-    EXPECT_EQ(BlitPicture(surface, 0, 0, 1, 1, &p.picture, -1, 0), 0);
-    EXPECT_EQ(BlitPicture(surface, 0, 0, 1, 1, &p.picture, 0, -1), 0);
-    EXPECT_EQ(BlitPicture(surface, 0, 0, 1, 1, nullptr, 0, 0), 0);
-    EXPECT_EQ(CountPixelsNot(0xFFFF), 0);
-}
-
-TEST(SkinPicture, RgbRowsBecomeColourWords) {
-    ResetTestSurface();
-    const uint8_t rgb[] = {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255, 8, 4, 8, 7, 3, 7};
-    SkinPicture* p = PictureFromRgb(surface, 3, 2, rgb);
+    const uint8_t rgb[] = {255, 0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 128, 255, 255, 255};
+    SkinPicture* p = PictureFromRgb(surface, 5, 1, rgb);
     ASSERT_NE(p, nullptr);
-    EXPECT_EQ(p->width, 3);
-    EXPECT_EQ(p->height, 2);
-    const uint16_t expected[] = {0xF800, 0x07C0, 0x001F, 0xFFDF, 0x0801, 0x0000};
-    for (int i = 0; i < 6; ++i) EXPECT_EQ(p->words[i], expected[i]) << i;
+    EXPECT_EQ(std::vector<uint16_t>(p->words, p->words + 5), (std::vector<uint16_t>{0xF800, 0x07C0, 0x001F, 0x0010, 0xFFDF}));
     FreeSkinPicture(p);
-    EXPECT_EQ(PictureFromRgb(surface, 0, 1, rgb), nullptr);
-    EXPECT_EQ(LoadSkinPicture(surface, "\\no\\such\\file.png"), nullptr);
+    EXPECT_EQ(PictureFromRgb(surface, 0, 1, rgb), LoadSkinPicture(surface, "\\no\\such\\file.png"));
+    EXPECT_EQ(MakeColour(8, 4, 8, 7).word + MakeColour(8, 4, 8, 7).alpha, 0x0821 + 7);
+    uint16_t words[12];  // 4 x 3, the word at (x, y) is 100 * y + x
+    for (int i = 0; i < 12; ++i) words[i] = static_cast<uint16_t>(100 * (i / 4) + i % 4);
+    const SkinPicture picture{words, 4, 3};
+    const int rows[][11] = {
+        // to x, y, size w, h, from x, y, returns, pixels changed, a pixel and its word
+        {10, 20, 2, 2, 1, 1, 1, 4, 11, 21, 202}, {-2, 0, 4, 1, 0, 0, 1, 2, 0, 0, 2}, {241, 0, 2, 2, 0, 0, 1, 0},
+        {0, 320, 2, 2, 0, 0, 1, 0},              {238, 318, 5, 5, 0, 0, 1, 4, 239, 319, 101},
+        {0, 0, 20, 20, 2, 1, 1, 4, 1, 1, 203},   {0, 0, 20, 20, 10, 10, 1, 0},       {0, 0, 0, 1, 0, 0, 0, 0},
+        {0, 0, 1, 0, 0, 0, 0, 0},                {0, 0, 1, 1, -1, 0, 0, 0},          {0, 0, 1, 1, 0, -1, 0, 0}};
+    for (const auto& r : rows) {
+        ResetTestSurface();
+        EXPECT_EQ(BlitPicture(surface, r[0], r[1], r[2], r[3], &picture, r[4], r[5]), r[6]) << r[0] << "," << r[1];
+        EXPECT_EQ(CountPixelsNot(0xFFFF), r[7]) << r[0] << "," << r[1];
+        EXPECT_EQ(PixelAt(r[8], r[9]), r[7] ? r[10] : 0xFFFF) << r[0] << "," << r[1];
+    }
+    EXPECT_EQ(BlitPicture(surface, 0, 0, 1, 1, nullptr, 0, 0), 0);
 }
-
-}  // namespace

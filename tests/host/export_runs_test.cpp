@@ -1,0 +1,151 @@
+// Export as a person runs it: options, script commands, Ctrl+E (through a
+// script and through the real window), bad input refused in one line with
+// no file left behind, and the README's examples still what the program
+// makes.
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "support/test_files.h"
+#include "support/virtual_display.h"
+
+namespace {
+
+struct Outcome {
+    int status;
+    std::string said;  // stdout and stderr
+};
+
+// The program without a display, in folder, after the shell words of prefix.
+Outcome RunIn(const std::string& folder, const std::string& prefix, const std::string& arguments) {
+    const std::string said = folder + "/said.txt";
+    const int raw = std::system(("cd '" + folder + "' && " + prefix + " env -u DISPLAY -u WAYLAND_DISPLAY timeout 300 '" +
+                                 KN_EXECUTABLE "' " + arguments + " >said.txt 2>&1")
+                                    .c_str());
+    Outcome run = {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(said)};
+    std::remove(said.c_str());
+    return run;
+}
+
+std::vector<std::string> Names(const std::string& folder) {
+    std::vector<std::string> names;
+    if (DIR* dir = opendir(folder.c_str())) {
+        while (const dirent* e = readdir(dir))
+            if (e->d_name[0] != '.') names.emplace_back(e->d_name);
+        closedir(dir);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// A filled rectangle (tool 3 by its key), then the animation screen with one
+// actor of it, keyed at frame 0 and moved at frame 100.
+const char kDrawAndAnimate[] =
+    "key 3\ndrag 60 100 150 200 4\ntap 230 10\ntap 230 30\ntap 10 310\n"
+    "drag 100 150 80 130 4\ntap 229 130\ndrag 80 130 160 200 4\n";
+
+TEST(ExportRuns, BadInputIsRefusedInOneLineAndLeavesNoFile) {
+    const struct {
+        const char* prefix;
+        const char* script;  // run with --script when not empty
+        const char* arguments;
+        int status;
+        const char* said;
+        const char* absent;  // a file that must not exist afterwards
+    } kRows[] = {
+        {"", "", "--export-svg o.svg --slot 64", 2, "--slot takes a library slot from 0 to 63, not '64'", "o.svg"},
+        {"", "", "--no-keep --export-svg o.svg --slot 5", 2, "--export-svg: slot 5 holds no drawing", "o.svg"},
+        {"", "", "--slot 3", 2, "--slot goes with --export-svg", ""},
+        {"", "", "--export-webp o.webp --frames 9-3", 2, "--frames takes A-B with 0 <= A <= B <= 200, not '9-3'", "o.webp"},
+        {"", "", "--export-gif o.gif --frames 0-201", 2, "--frames takes A-B", "o.gif"},
+        {"", "", "--export-frames f --export-scale 7", 2, "--export-scale takes a whole number from 1 to 6", "f"},
+        {"touch file &&", "", "--no-keep --export-webp file/o.webp", 2,
+         "--export-webp: cannot write file/o.webp (Not a directory)", "file/o.webp"},
+        // A file-size limit of one block stands for a full disk.
+        {"trap '' XFSZ; ulimit -f 1;", "", "--no-keep --export-frames f --export-scale 6", 2,
+         "--export-frames: cannot write f/frame-000.png (File too large)", "f/frame-000.png"},
+        {"", "export-svg a.svg 70\nshot after.png\n", "--out .", 1,
+         "session.script:1: export-svg: the slot is 0 to 63, not \"70\"", "a.svg"},
+        {"", "wait 10\nexport-svg b.svg 9\nshot after.png\n", "--out .", 1,
+         "session.script:2: export-svg: slot 9 holds no drawing", "b.svg"},
+    };
+    for (const auto& row : kRows) {
+        TemporaryFolder folder;
+        std::string arguments = row.arguments;
+        if (row.script[0] != '\0') {
+            WriteFile(folder.Path() + "/session.script", row.script);
+            arguments += " --script session.script";
+        }
+        const Outcome run = RunIn(folder.Path(), row.prefix, arguments);
+        EXPECT_EQ(run.status, row.status) << row.arguments << ": " << run.said;
+        EXPECT_NE(run.said.find(row.said), std::string::npos) << row.arguments << ": " << run.said;
+        if (row.absent[0] != '\0') {
+            EXPECT_TRUE(ReadFile(folder.Path() + "/" + row.absent).empty()) << row.absent;
+        }
+        for (const char* sub : {"", "/f"})
+            for (const std::string& name : Names(folder.Path() + sub))
+                EXPECT_EQ(name.find(".tmp-"), std::string::npos) << "a temporary file is left: " << name;
+        if (row.script[0] != '\0') {
+            EXPECT_FALSE(ReadFile(folder.Path() + "/after.png").empty()) << "the session goes on";
+        }
+    }
+}
+
+// Exports after a script see what it built; Ctrl+E never writes over a file.
+TEST(ExportRuns, CommandLineScriptAndCtrlEWriteEveryFile) {
+    TemporaryFolder folder;
+    const std::string script = std::string(kDrawAndAnimate) + "export-svg s/a.svg\nexport-frames s/f\n";
+    WriteFile(folder.Path() + "/session.script", script + "key ctrl+e\nkey ctrl+e\n");
+    const Outcome run = RunIn(folder.Path(), "XDG_PICTURES_DIR=\"$PWD/pictures\"",
+                          "--no-keep --script session.script --out . --frames 98-100 --export-scale 2 "
+                          "--export-svg c.svg --export-svg-all all --export-webp c.webp --export-gif c.gif");
+    ASSERT_EQ(run.status, 0) << run.said;
+    EXPECT_EQ(ReadFile(folder.Path() + "/c.svg"), ReadFile(folder.Path() + "/s/a.svg"));
+    EXPECT_NE(ReadFile(folder.Path() + "/c.svg").find("<path"), std::string::npos);
+    EXPECT_EQ(Names(folder.Path() + "/all"), std::vector<std::string>{"slot-00.svg"});
+    EXPECT_EQ(Names(folder.Path() + "/s/f"), (std::vector<std::string>{"frame-098.png", "frame-099.png", "frame-100.png"}));
+    const std::vector<std::string> keyed = Names(folder.Path() + "/pictures/KalveNorix");
+    ASSERT_EQ(keyed.size(), 6u) << run.said;
+    EXPECT_EQ(std::count_if(keyed.begin(), keyed.end(), [](const std::string& n) { return n.find("drawing-00-") == 0; }), 2);
+    EXPECT_EQ(std::count_if(keyed.begin(), keyed.end(), [](const std::string& n) { return n.find(".webp") != std::string::npos; }), 2);
+    for (const char* file : {"c.webp", "c.gif"}) EXPECT_GT(ReadFile(folder.Path() + "/" + file).size(), 100u) << file;
+}
+
+// The examples in docs/export come from its session script, unchanged.
+TEST(ExportRuns, TheReadmeExamplesAreWhatTheProgramMakes) {
+    TemporaryFolder folder;
+    const std::string docs = KN_TEST_DIR "/../docs/export";
+    const Outcome run = RunIn(folder.Path(), "", "--no-keep --script '" + docs + "/example.script' --out .");
+    ASSERT_EQ(run.status, 0) << run.said;
+    for (const char* name : {"drawing.svg", "animation.gif"})
+        EXPECT_TRUE(ReadFile(folder.Path() + "/" + name) == ReadFile(docs + "/" + name)) << name << ": make export-examples";
+}
+
+// Ctrl+E in the window: the names show in the title, which then goes back.
+TEST(ExportRuns, CtrlEInTheWindowShowsTheNamesInTheTitle) {
+    if (!CanOpenVirtualDisplay()) GTEST_SKIP() << "Xvfb or xdotool is not installed";
+    TemporaryFolder folder;
+    WriteFile(folder.Path() + "/run.sh",
+              std::string(kStartVirtualDisplay) +
+              "ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 SDL_VIDEODRIVER=x11 timeout 120 '" KN_EXECUTABLE
+              "' --no-keep --scale 1 --export-dir out >/dev/null 2>&1 & program=$!\n"
+              "w=$(timeout 20 xdotool search --sync --name KalveNorix | head -n 1)\n"
+              "sleep 1; xdotool key --window \"$w\" ctrl+e\n"
+              "for i in $(seq 300); do xdotool getwindowname \"$w\" | grep -q exported && break; sleep 0.1; done\n"
+              "xdotool getwindowname \"$w\" >title.txt\n"
+              "for i in $(seq 300); do [ \"$(xdotool getwindowname \"$w\")\" = KalveNorix ] && break; sleep 0.1; done\n"
+              "xdotool getwindowname \"$w\" >>title.txt\n"
+              "kill $program; wait $program; kill $xvfb; wait $xvfb 2>/dev/null\n");
+    std::system(("cd '" + folder.Path() + "' && bash run.sh").c_str());
+    const std::string title = ReadFile(folder.Path() + "/title.txt");
+    EXPECT_NE(title.find("KalveNorix - exported drawing-00-"), std::string::npos) << title;
+    EXPECT_NE(title.find("\nKalveNorix\n"), std::string::npos) << "the title goes back: " << title;
+    EXPECT_EQ(Names(folder.Path() + "/out").size(), 3u);
+}
+
+}  // namespace

@@ -1,0 +1,277 @@
+// Export, read back by other programs' code: SVG drawn by librsvg
+// (rsvg-convert) against the editor's canvas and parsed by xmllint; WebP and
+// GIF decoded by libwebp and giflib, PNG frames by libpng, against the
+// headless runner's playback frames.
+#include "host/export.h"
+
+#include <gif_lib.h>
+#include <gtest/gtest.h>
+#include <webp/demux.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "animation/stage.h"
+#include "drawing/library.h"
+#include "host/svg_writer.h"
+#include "platform/headless.h"
+#include "platform/host_files.h"
+#include "support/test_files.h"
+#include "support/virtual_display.h"
+#include "scene_generator.h"
+#include "scenes.h"
+#include "screens/drawing_editor.h"
+
+namespace {
+
+// 8-bit channels of a colour word as the shots widen them.
+int Channel(uint16_t word, int c) {
+    return c == 0 ? (word >> 11) << 3 : c == 1 ? ((word >> 5) & 63) << 2 : (word & 31) << 3;
+}
+
+// The largest channel difference between a colour word and 8-bit RGB.
+int Difference(uint16_t word, const uint8_t* rgb) {
+    int most = 0;
+    for (int c = 0; c < 3; ++c) most = std::max(most, std::abs(Channel(word, c) - rgb[c]));
+    return most;
+}
+
+struct Point {
+    int16_t x, y;
+    uint8_t type;
+};
+
+void AddShape(uint8_t kind, ColourRecord colour, std::initializer_list<Point> points) {
+    drawing.shapes[drawing.shape_count++] = {drawing.vertex_count, static_cast<uint16_t>(points.size()),
+                                             kind, 0, colour};
+    for (const Point& p : points) drawing.vertices[drawing.vertex_count++] = {p.x, p.y, p.type, 0};
+}
+
+constexpr uint8_t C = kPointCorner, Q = kPointControl, E = kPointCurveEnd, S = kPointContourStart;
+
+// The drawings the SVG must reproduce, in drawing units (ten to a pixel).
+void BuildDrawing(const std::string& name) {
+    drawing.vertex_count = drawing.shape_count = 0;
+    const ColourRecord red = MakeColour(220, 30, 40, 255), blue = MakeColour(20, 60, 230, 128);
+    if (name == "curves") {
+        AddShape(kShapeFilled, red, {{-900, -900, C}, {0, -1300, Q}, {900, -900, E}, {600, 0, Q}});
+        AddShape(kShapeOutline, MakeColour(0, 90, 0, 255), {{-1000, 300, C}, {-200, 1200, Q}, {700, 300, E},
+                                                            {900, 1100, Q}, {1100, 700, E}});
+    } else if (name == "holes") {
+        AddShape(kShapeFilled, red, {{-800, -800, C}, {800, -800, C}, {800, 800, C}, {-800, 800, C},
+                                     {-400, -400, S}, {400, -400, C}, {400, 400, C}, {-400, 400, C}});
+        AddShape(kShapeFilled, blue, {{-1100, 900, C}, {1100, 900, C}, {0, 1500, C}, {-300, 1000, S},
+                                      {300, 1000, C}, {0, 1300, C}});
+    } else if (name == "translucent") {
+        AddShape(kShapeFilled, red, {{-900, -900, C}, {300, -900, C}, {300, 300, C}, {-900, 300, C}});
+        AddShape(kShapeFilled, blue, {{-300, -300, C}, {900, -300, C}, {900, 900, C}, {-300, 900, C}});
+        AddShape(kShapeFilled, MakeColour(40, 200, 60, 60), {{-600, 0, C}, {0, -1200, Q}, {600, 0, E}, {0, 1400, Q}});
+    } else if (name == "two-stroke outlines") {
+        AddShape(kShapeOutline, MakeColour(0, 0, 0, 255), {{-1000, -1000, C}, {1000, -900, C}, {-900, 1000, S},
+                                                           {0, 200, Q}, {1000, 1000, E}});
+        AddShape(kShapeOutline, MakeColour(200, 0, 150, 160), {{-1000, 0, C}, {1000, 100, C}, {0, -1400, S},
+                                                               {50, 1400, C}});
+    } else {
+        ASSERT_TRUE(GenerateScene(drawing, EditorScene(512)));
+    }
+}
+
+// The editor's canvas against librsvg's picture of the SVG, in two ways.
+// Inside pixels, whose 3 x 3 neighbourhood on the canvas holds one colour,
+// must agree with librsvg's pixel: no channel differs by more than
+// kTolerance (8-bit values; the screen keeps 5 or 6 bits a channel and
+// blends in them). Marked pixels, those further than that from white, show
+// where something is drawn, anti-aliased edges and outlines included: each
+// one of either picture must have a marked pixel within one pixel of it in
+// the other (a missing, extra or misplaced shape or outline does not).
+constexpr int kTolerance = 16;
+
+const uint8_t kWhite[3] = {255, 255, 255};
+bool Marked(uint16_t word) { return Difference(word, kWhite) > kTolerance; }
+bool Marked(const uint8_t* rgb) { return Difference(0xFFFF, rgb) > kTolerance; }
+
+TEST(ExportSvg, RsvgDrawsWhatTheEditorShows) {
+    if (!OnPath("rsvg-convert") || !OnPath("xmllint")) GTEST_SKIP() << "librsvg2-bin or libxml2-utils is missing";
+    ASSERT_TRUE(SetUpProgram());
+    TemporaryFolder folder;
+    for (const char* name : {"curves", "holes", "translucent", "two-stroke outlines", "512-shape scene"}) {
+        BuildDrawing(name);
+        EditorShapesOnly();
+        std::string svg;
+        WriteDrawingSvg(ViewOf(drawing), editor.view, true, &svg);
+        const std::string file = folder.Path() + "/drawing.svg", png = folder.Path() + "/drawing.png";
+        ASSERT_TRUE(WriteFile(file, svg));
+        EXPECT_EQ(std::system(("xmllint --noout '" + file + "'").c_str()), 0) << name;
+        ASSERT_EQ(std::system(("rsvg-convert -w 240 -h 320 -f png -o '" + png + "' '" + file + "'").c_str()), 0);
+        const std::string bytes = ReadFile(png);
+        DecodedImage image;
+        ASSERT_TRUE(DecodeImageMemory(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &image));
+        ASSERT_EQ(image.width * 1000 + image.height, 240320);
+        int inside = 0, inside_agree = 0, marked = 0, marked_near = 0;
+        for (int y = 0; y < kScreenHeight; ++y)
+            for (int x = 0; x < kScreenWidth; ++x) {
+                const int here = x + y * kScreenWidth;
+                bool uniform = true, canvas_near = false, rsvg_near = false;
+                for (int dy = -1; dy <= 1; ++dy)
+                    for (int dx = -1; dx <= 1; ++dx) {
+                        const int at = std::clamp(x + dx, 0, kScreenWidth - 1) + std::clamp(y + dy, 0, kScreenHeight - 1) * kScreenWidth;
+                        uniform = uniform && surface.pixel_base[at] == surface.pixel_base[here];
+                        canvas_near = canvas_near || Marked(surface.pixel_base[at]);
+                        rsvg_near = rsvg_near || Marked(image.rgb + at * 3);
+                    }
+                inside += uniform;
+                inside_agree += uniform && Difference(surface.pixel_base[here], image.rgb + here * 3) <= kTolerance;
+                marked += Marked(surface.pixel_base[here]) + Marked(image.rgb + here * 3);
+                marked_near += (Marked(surface.pixel_base[here]) && rsvg_near) + (Marked(image.rgb + here * 3) && canvas_near);
+            }
+        FreeDecodedImage(&image);
+        const double share = 100.0 * inside_agree / inside, near_share = 100.0 * marked_near / marked;
+        std::printf("%-20s %6.2f%% of %d inside pixels agree; %6.2f%% of %d marked pixels have one near\n", name,
+                    share, inside, near_share, marked);
+        EXPECT_GE(share, 99.0) << name;
+        EXPECT_GE(near_share, 99.0) << name;
+    }
+    // Ctrl+E's files take a new name rather than replace one.
+    const std::string kept = folder.Path() + "/kept.svg";
+    for (const char* name : {"/kept.svg", "/kept-2.svg"}) {
+        ExportTarget target = {kept.c_str(), true, {}, {}};
+        ASSERT_TRUE(ExportDrawingSvg(editor.drawing_slot, &target)) << target.message;
+        EXPECT_EQ(target.written, folder.Path() + name);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Animations
+// ---------------------------------------------------------------------------
+
+// The stage as the tests set it up, exported into the folder; the export
+// leaves the actors and the screen as they were. The file's path.
+std::string Export(AnimationFormat format, const TemporaryFolder& folder) {
+    const std::vector<uint8_t> actors(reinterpret_cast<uint8_t*>(stage.actors),
+                                      reinterpret_cast<uint8_t*>(stage.actors + kActorCapacity));
+    const std::vector<uint16_t> screen(surface.pixel_base, surface.pixel_base + kScreenWidth * kScreenHeight);
+    const std::string path = folder.Path() + (format == AnimationFormat::kGif ? "/a.gif" : "/a.webp");
+    ExportTarget target = {path.c_str(), false, {}, {}};
+    EXPECT_TRUE(ExportAnimation(format, &target)) << target.message;
+    EXPECT_TRUE(std::equal(actors.begin(), actors.end(), reinterpret_cast<uint8_t*>(stage.actors)));
+    EXPECT_TRUE(std::equal(screen.begin(), screen.end(), surface.pixel_base));
+    return path;
+}
+
+class ExportAnimationTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(SetUpProgram());
+        ASSERT_TRUE(LoadPlaybackScene());
+        export_options = {0, kLastPlayedFrame, 1, true};
+        for (int32_t k = 0; k <= kLastPlayedFrame; ++k) {  // the headless runner's playback frames
+            PlaybackFrame(k);
+            expected_.emplace_back(HeadlessLastFrame(), HeadlessLastFrame() + kScreenWidth * kScreenHeight);
+        }
+        InterpolateFrame(stage, 77);  // a pose that is no frame's first
+    }
+    std::vector<std::vector<uint16_t>> expected_;
+    TemporaryFolder folder_;
+};
+
+TEST_F(ExportAnimationTest, EveryWebpFrameIsThePlaybackFrame) {
+    const std::string webp = ReadFile(Export(AnimationFormat::kWebp, folder_));
+    const WebPData data = {reinterpret_cast<const uint8_t*>(webp.data()), webp.size()};
+    WebPAnimDecoderOptions options;
+    ASSERT_TRUE(WebPAnimDecoderOptionsInit(&options));
+    options.color_mode = MODE_RGBA;
+    WebPAnimDecoder* decoder = WebPAnimDecoderNew(&data, &options);
+    ASSERT_NE(decoder, nullptr);
+    WebPAnimInfo info;
+    ASSERT_TRUE(WebPAnimDecoderGetInfo(decoder, &info));
+    EXPECT_EQ(info.loop_count, 0u);
+    int start_ms = 0, wrong = 0;
+    while (WebPAnimDecoderHasMoreFrames(decoder)) {
+        uint8_t* rgba = nullptr;
+        int end_ms = 0;
+        ASSERT_TRUE(WebPAnimDecoderGetNext(decoder, &rgba, &end_ms));
+        ASSERT_TRUE(start_ms % 48 == 0 && end_ms % 48 == 0 && end_ms > start_ms) << start_ms << " " << end_ms;
+        for (int k = start_ms / 48; k < end_ms / 48; ++k)
+            for (int i = 0; i < kScreenWidth * kScreenHeight; ++i) wrong += Difference(expected_[k][i], rgba + 4 * i) != 0;
+        start_ms = end_ms;
+    }
+    WebPAnimDecoderDelete(decoder);
+    EXPECT_EQ(start_ms, 201 * 48) << "201 frames of 48 ms";
+    EXPECT_EQ(wrong, 0);
+    std::printf("WebP: %u frames, %zu bytes\n", info.frame_count, webp.size());
+}
+
+int SquaredDistance(uint16_t word, const GifColorType& c) {
+    const int dr = Channel(word, 0) - c.Red, dg = Channel(word, 1) - c.Green, db = Channel(word, 2) - c.Blue;
+    return dr * dr + dg * dg + db * db;
+}
+
+// Each GIF frame ends at the first centisecond at or after its playback
+// frames' end. Each pixel a frame writes has the colour of its palette
+// nearest to the playback's pixel: exact where a frame has at most 256
+// colours, within the quantiser's error where it has more.
+TEST_F(ExportAnimationTest, GifFramesAddUpAndKeepTheColours) {
+    int error = 0;
+    GifFileType* file = DGifOpenFileName(Export(AnimationFormat::kGif, folder_).c_str(), &error);
+    ASSERT_NE(file, nullptr);
+    ASSERT_EQ(DGifSlurp(file), GIF_OK);
+    std::vector<uint8_t> canvas(kScreenWidth * kScreenHeight * 3);
+    int end_cs = 0, frame = 0, not_nearest = 0;
+    double error_sum = 0;
+    std::vector<int> nearest_of(65536);  // per colour word, its nearest palette distance
+    for (int i = 0; i < file->ImageCount; ++i) {
+        std::fill(nearest_of.begin(), nearest_of.end(), -1);
+        const SavedImage& image = file->SavedImages[i];
+        const GifImageDesc& d = image.ImageDesc;
+        const ColorMapObject* map = d.ColorMap != nullptr ? d.ColorMap : file->SColorMap;
+        for (int y = 0; y < d.Height; ++y)
+            for (int x = 0; x < d.Width; ++x) {
+                const GifColorType c = map->Colors[image.RasterBits[y * d.Width + x]];
+                const int at = (d.Top + y) * kScreenWidth + d.Left + x;
+                int& nearest = nearest_of[expected_[frame][at]];
+                if (nearest < 0) {
+                    nearest = 1 << 30;
+                    for (int k = 0; k < map->ColorCount; ++k)
+                        nearest = std::min(nearest, SquaredDistance(expected_[frame][at], map->Colors[k]));
+                }
+                not_nearest += SquaredDistance(expected_[frame][at], c) != nearest;
+                canvas[at * 3] = c.Red, canvas[at * 3 + 1] = c.Green, canvas[at * 3 + 2] = c.Blue;
+            }
+        GraphicsControlBlock control;
+        ASSERT_EQ(DGifSavedExtensionToGCB(file, i, &control), GIF_OK);
+        end_cs += control.DelayTime;
+        for (; frame <= kLastPlayedFrame && (frame * 48 + 9) / 10 < end_cs; ++frame)
+            for (int p = 0; p < kScreenWidth * kScreenHeight; ++p) error_sum += Difference(expected_[frame][p], &canvas[p * 3]);
+        EXPECT_EQ(end_cs, (frame * 48 + 9) / 10) << "frame " << frame;
+    }
+    EXPECT_EQ(frame, 201);
+    EXPECT_EQ(end_cs, 965);
+    EXPECT_EQ(not_nearest, 0);
+    std::printf("GIF: %d images; mean error %.2f of 255 (largest channel)\n", file->ImageCount,
+                error_sum / (201.0 * kScreenWidth * kScreenHeight));
+    DGifCloseFile(file, &error);
+}
+
+TEST_F(ExportAnimationTest, PngFramesAreScaledPlaybackFrames) {
+    export_options = {199, 200, 3, true};
+    ExportTarget target = {folder_.Path().c_str(), false, {}, {}};
+    ASSERT_TRUE(ExportFrames(&target)) << target.message;
+    EXPECT_EQ(ReadFile(folder_.Path() + "/frame-198.png"), "");
+    for (int k = 199; k <= 200; ++k) {
+        const std::string bytes = ReadFile(folder_.Path() + "/frame-" + std::to_string(k) + ".png");
+        DecodedImage image;
+        ASSERT_TRUE(DecodeImageMemory(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &image));
+        ASSERT_EQ(image.width * 10000 + image.height, 7200960);
+        int wrong = 0;
+        for (int i = 0; i < 720 * 960; ++i) wrong += Difference(expected_[k][i % 720 / 3 + i / 720 / 3 * 240], image.rgb + 3 * i) != 0;
+        EXPECT_EQ(wrong, 0) << k;
+        FreeDecodedImage(&image);
+    }
+}
+
+}  // namespace
