@@ -252,6 +252,57 @@ var knHost = (function () {
     if (keep.state === 'kept') _WebSaveNow();
   }
 
+  // ---- Downloads ----------------------------------------------------------------
+  // A file handed to the browser, which saves it where downloads go.
+  host.download = function (name, blob) {
+    const link = document.createElement('a');
+    link.href = URL.createObjectURL(blob);
+    link.download = name;
+    link.click();
+    setTimeout(function () { URL.revokeObjectURL(link.href); }, 60000);
+  };
+
+  // Local time as in the window's export names: 20250102-153000.
+  function stamp() {
+    const d = new Date(), two = n => String(n).padStart(2, '0');
+    return `${d.getFullYear()}${two(d.getMonth() + 1)}${two(d.getDate())}-` +
+           `${two(d.getHours())}${two(d.getMinutes())}${two(d.getSeconds())}`;
+  }
+
+  // A file the program wrote for the page to hand over (drawing-07.svg as
+  // drawing-07-20250102-153000.svg); the program's copy is removed.
+  host.downloadFile = function (path, type) {
+    const bytes = FS.readFile(path);
+    FS.unlink(path);
+    const name = path.slice(path.lastIndexOf('/') + 1).replace(/(\.[a-z]+)$/, `-${stamp()}$1`);
+    host.download(name, new Blob([bytes], { type }));
+  };
+
+  // The screen as it shows now (while playing, the frame on it), each screen
+  // pixel a square of scale x scale, encoded by the browser.
+  host.downloadScreen = function (scale) {
+    const big = document.createElement('canvas');
+    big.width = kScreenW * scale;
+    big.height = kScreenH * scale;
+    const bigContext = big.getContext('2d');
+    bigContext.imageSmoothingEnabled = false;
+    bigContext.drawImage(canvas, 0, 0, big.width, big.height);
+    big.toBlob(function (png) { host.download(`screen-${stamp()}.png`, png); }, 'image/png');
+  };
+
+  // The link types Ctrl+E for the person: the program exports between two
+  // passes of its loop, as it does for the key.
+  document.getElementById('download-svg').addEventListener('click', function (e) {
+    e.preventDefault();
+    for (const message of [kKeyDown, kKeyUp]) _WebKey(message, 'e'.charCodeAt(0), 2);
+    host.messagesSent += 2;
+    if (!host.testMode) resume();
+  });
+  document.getElementById('download-png').addEventListener('click', function (e) {
+    e.preventDefault();
+    host.downloadScreen(Number(document.getElementById('png-scale').value));
+  });
+
   // ---- Waiting ----------------------------------------------------------------
   function resume() {
     const go = host.wake;

@@ -343,6 +343,50 @@ async function noStorage(browser, url, freshDir) {
   await page.close();
 }
 
+// ---- Downloads -------------------------------------------------------------------------
+
+// Ctrl+E hands over the drawing as SVG, byte for byte the native export of
+// the same drawing; the screen as PNG at scale 2 holds the screen's pixels
+// as 2 x 2 squares.
+async function downloads(browser, url, work) {
+  const shotDir = fs.mkdtempSync(path.join(work, 'shots-'));
+  runNative(kDraw + 'export-svg drawn.svg\n', shotDir);
+  const page = await openTestPage(browser, url, 'mouse');
+  await page.evaluate(() => { knHost.download = (name, blob) => { knHost.got[name.replace(/-\d{8}-\d{6}/, '')] = blob; };
+                              knHost.got = {}; });
+  const { failures } = await replay(page, parseScript(kDraw + 'key ctrl+e\nwait 20\n'), 'mouse', shotDir);
+  await page.evaluate(async () => knRunUntil(await knBlocked() + 20));
+  await page.evaluate(() => knHost.downloadScreen(2));
+  await page.waitForFunction(() => knHost.got['drawing-00.svg'] && knHost.got['screen.png'], { timeout: 5000 })
+    .catch(() => failures.push('the downloads did not come'));
+  const svg = await page.evaluate(() => knHost.got['drawing-00.svg']?.text());
+  if (svg !== fs.readFileSync(path.join(shotDir, 'drawn.svg'), 'utf8')) failures.push('the SVG differs from the native export');
+  const png = await page.evaluate(async () => {
+    const bitmap = await createImageBitmap(knHost.got['screen.png']);
+    const scratch = new OffscreenCanvas(480, 640).getContext('2d');
+    scratch.drawImage(bitmap, 0, 0);
+    const big = scratch.getImageData(0, 0, 480, 640).data;
+    const screen = document.getElementById('screen').getContext('2d').getImageData(0, 0, 240, 320).data;
+    let differ = 0;
+    for (let i = 0; i < big.length; i += 4) {
+      const j = (Math.floor(i / 4 / 480 / 2) * 240 + ((i / 4) % 480 >> 1)) * 4;
+      if (big[i] !== screen[j] || big[i + 1] !== screen[j + 1] || big[i + 2] !== screen[j + 2]) ++differ;
+    }
+    return `${bitmap.width} x ${bitmap.height}, ${differ} pixels differ`;
+  });
+  if (png !== '480 x 640, 0 pixels differ') failures.push('the PNG is ' + png);
+  await page.close();
+  // Out of test mode the link's Ctrl+E is done at once, not at the next input.
+  const live = await browser.newPage();
+  await live.goto(url + '?no-keep');
+  await live.waitForFunction(() => knHost.firstFrameAt > 0);
+  await live.evaluate(() => { knHost.download = name => { knHost.got = name; }; });
+  await live.click('#download-svg');
+  await live.waitForFunction(() => knHost.got, { timeout: 5000 }).catch(() => failures.push('the link gave nothing'));
+  report('downloads: the drawing as SVG, as the native export; the screen as PNG', failures);
+  await live.close();
+}
+
 async function main() {
   const work = fs.mkdtempSync(path.join(os.tmpdir(), 'kn-web-test-'));
   const server = await start(webDir, 0);
@@ -363,6 +407,7 @@ async function main() {
     runNative('wait 20\nshot fresh.png\n', freshDir);
     await workSurvivesAReload(browser, url, work, freshDir);
     await noStorage(browser, url, freshDir);
+    await downloads(browser, url, work);
   } finally {
     await browser.close();
     server.close();
