@@ -154,7 +154,6 @@ var knHost = (function () {
     loadMs: 0,         // time to mount and fill the folder at start
     storing: false,    // a copy to IndexedDB is under way
     again: false,      // another save came during it: copy once more after it
-    stores: 0,         // copies finished, for the tests
     failed: false,     // the last copy failed (its message is out)
   };
 
@@ -231,7 +230,6 @@ var knHost = (function () {
     keep.storing = true;
     FS.syncfs(false, function (error) {
       keep.storing = false;
-      ++keep.stores;
       if (error && !keep.failed)
         console.error('kalvenorix: the browser did not store the work (' + error +
                       '); it stays on the page and the next save tries again');
