@@ -139,7 +139,166 @@ var knHost = (function () {
 
   addEventListener('blur', lift);
   document.addEventListener('visibilitychange', function () {
-    if (document.visibilityState === 'hidden') lift();
+    if (document.visibilityState === 'hidden') leaving();
+  });
+  addEventListener('pagehide', leaving);
+
+  // ---- Keeping the work -----------------------------------------------------------
+  // The workspace lives in a folder that Emscripten's IDBFS copies to and
+  // from IndexedDB: filled from the browser's copy before the program reads
+  // it, copied back after every save. A page opened with ?no-keep, or in a
+  // browser that stores nothing for it, keeps nothing and says so once.
+  const params = new URLSearchParams(location.search);
+  const keep = host.keep = {
+    state: 'loading',  // then 'kept', 'asked-not' or 'unavailable'
+    loadMs: 0,         // time to mount and fill the folder at start
+    storing: false,    // a copy to IndexedDB is under way
+    again: false,      // another save came during it: copy once more after it
+    failed: false,     // the last copy failed (its message is out)
+  };
+
+  function note(text, linkText, href) {
+    const p = document.getElementById('keep-note');
+    p.textContent = text + ' ';
+    const a = document.createElement('a');
+    a.textContent = linkText;
+    a.href = href;
+    p.appendChild(a);
+  }
+
+  // Some browsers refuse IndexedDB only when a database is opened (private
+  // windows), others throw when indexedDB is read, and IDBFS does not report
+  // every such refusal, so a database is opened here first.
+  function probe(name) {
+    return new Promise(function (resolve) {
+      let request;
+      try {
+        request = indexedDB.open(name);
+      } catch (e) {
+        resolve(String(e));
+        return;
+      }
+      request.onsuccess = function () { request.result.close(); resolve(''); };
+      request.onerror = function (e) { e.preventDefault(); resolve(String(request.error)); };
+      request.onblocked = function () { resolve('the database is blocked'); };
+    });
+  }
+
+  function fill() {
+    return new Promise(function (resolve) {
+      FS.syncfs(true, function (error) { resolve(error ? String(error) : ''); });
+    });
+  }
+
+  host.loadKept = async function (folder) {
+    const started = performance.now();
+    if (params.has('no-keep')) {
+      keep.state = 'asked-not';
+      note('This visit started fresh and keeps nothing; the work kept in this browser is left as it was.',
+           'Open the kept work', './');
+      return 0;
+    }
+    let why = await probe(folder);
+    if (!why) {
+      FS.mkdir(folder);
+      FS.mount(IDBFS, {}, folder);
+      why = await fill();
+    }
+    keep.loadMs = performance.now() - started;
+    if (why) {
+      keep.state = 'unavailable';
+      console.warn('kalvenorix: this browser stores nothing for the page (' + why +
+                   '); the work is not kept when the page closes');
+      note('This browser stores nothing for this page (a private window?): the work is lost when ' +
+           'the page closes.', 'About keeping work', '#keeping');
+      return 0;
+    }
+    keep.state = 'kept';
+    note('The work is kept in this browser and comes back when the page is opened again.',
+         'Start fresh (?no-keep)', '?no-keep');
+    return 1;
+  };
+
+  // Copies the kept folder to IndexedDB, one copy at a time: a save during
+  // a copy is copied by one more copy after it.
+  host.storeKept = function () {
+    if (keep.state !== 'kept') return;
+    if (keep.storing) {
+      keep.again = true;
+      return;
+    }
+    keep.storing = true;
+    FS.syncfs(false, function (error) {
+      keep.storing = false;
+      if (error && !keep.failed)
+        console.error('kalvenorix: the browser did not store the work (' + error +
+                      '); it stays on the page and the next save tries again');
+      else if (!error && keep.failed)
+        console.warn('kalvenorix: the browser stores the work again');
+      keep.failed = Boolean(error);
+      if (keep.again) {
+        keep.again = false;
+        host.storeKept();
+      }
+    });
+  };
+
+  // The page is hidden or left: a stylus that is down is lifted and the work
+  // is saved, which copies it to the browser.
+  function leaving() {
+    lift();
+    if (keep.state === 'kept') _WebSaveNow();
+  }
+
+  // ---- Downloads ----------------------------------------------------------------
+  // A file handed to the browser, which saves it where downloads go.
+  host.download = function (name, blob) {
+    const link = document.createElement('a');
+    link.href = URL.createObjectURL(blob);
+    link.download = name;
+    link.click();
+    setTimeout(function () { URL.revokeObjectURL(link.href); }, 60000);
+  };
+
+  // Local time as in the window's export names: 20250102-153000.
+  function stamp() {
+    const d = new Date(), two = n => String(n).padStart(2, '0');
+    return `${d.getFullYear()}${two(d.getMonth() + 1)}${two(d.getDate())}-` +
+           `${two(d.getHours())}${two(d.getMinutes())}${two(d.getSeconds())}`;
+  }
+
+  // A file the program wrote for the page to hand over (drawing-07.svg as
+  // drawing-07-20250102-153000.svg); the program's copy is removed.
+  host.downloadFile = function (path, type) {
+    const bytes = FS.readFile(path);
+    FS.unlink(path);
+    const name = path.slice(path.lastIndexOf('/') + 1).replace(/(\.[a-z]+)$/, `-${stamp()}$1`);
+    host.download(name, new Blob([bytes], { type }));
+  };
+
+  // The screen as it shows now (while playing, the frame on it), each screen
+  // pixel a square of scale x scale, encoded by the browser.
+  host.downloadScreen = function (scale) {
+    const big = document.createElement('canvas');
+    big.width = kScreenW * scale;
+    big.height = kScreenH * scale;
+    const bigContext = big.getContext('2d');
+    bigContext.imageSmoothingEnabled = false;
+    bigContext.drawImage(canvas, 0, 0, big.width, big.height);
+    big.toBlob(function (png) { host.download(`screen-${stamp()}.png`, png); }, 'image/png');
+  };
+
+  // The link types Ctrl+E for the person: the program exports between two
+  // passes of its loop, as it does for the key.
+  document.getElementById('download-svg').addEventListener('click', function (e) {
+    e.preventDefault();
+    for (const message of [kKeyDown, kKeyUp]) _WebKey(message, 'e'.charCodeAt(0), 2);
+    host.messagesSent += 2;
+    if (!host.testMode) resume();
+  });
+  document.getElementById('download-png').addEventListener('click', function (e) {
+    e.preventDefault();
+    host.downloadScreen(Number(document.getElementById('png-scale').value));
   });
 
   // ---- Waiting ----------------------------------------------------------------

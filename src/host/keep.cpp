@@ -17,10 +17,17 @@ struct KeepState {
     char path[PATH_MAX];
     bool failing;          // the last save failed (its message is out)
     int32_t last_screen;   // the mode before a quit, kept as the screen to open on
+    void (*changed)();     // the host copies the kept files out, or null
     uint8_t image[kWorkspaceCapacity];
 };
 
 static KeepState keep;
+
+static void FilesChanged() {
+    if (keep.changed != nullptr) keep.changed();
+}
+
+void SetKeptFilesChanged(void (*changed)()) { keep.changed = changed; }
 
 const char* KeptWorkspacePath() { return keep.keeping ? keep.path : nullptr; }
 
@@ -39,6 +46,7 @@ static void Refuse(const char* why) {
     if (MoveAside(keep.path, "refused", aside, sizeof aside)) {
         std::fprintf(stderr, "kalvenorix: %s was refused (%s); starting fresh, the file is kept as %s\n",
                      keep.path, why, aside);
+        FilesChanged();
     } else {
         // A file that can be neither read as work nor moved is never written over.
         std::fprintf(stderr, "kalvenorix: %s was refused (%s) and cannot be moved aside (%s); "
@@ -89,6 +97,7 @@ bool SaveWorkspaceNow() {
         std::fprintf(stderr, "kalvenorix: the work is saved to %s again\n", keep.path);
     }
     keep.failing = !ok;
+    if (ok) FilesChanged();
     return ok;
 }
 

@@ -8,6 +8,11 @@
 // Keeps the work in the file at host_path from now on; null keeps nothing.
 void KeepWorkIn(const char* host_path);
 
+// Called after each save that wrote the file and after a refused file was
+// moved aside: a host whose files live in memory until it copies them out
+// (the web page's IndexedDB) copies them then. Null calls nothing.
+void SetKeptFilesChanged(void (*changed)());
+
 // At start, before the first screen: the kept work put in place, or a fresh
 // start when there is none or it is refused (and moved aside).
 void LoadKeptWork();

@@ -102,6 +102,7 @@ static int WebPeek() {
     if (web.queue_count > 0 && PumpEndsBetween(delivered, web.queue[web.queue_head].message)) return 0;
     if (web.test_mode) return TestPeek();
     if (web.queue_count > 0) return 1;
+    if (delivered != 0) return 0;
     const bool paced = web.clock_read;
     web.clock_read = false;
     PageWait(paced ? 1 : 0);

@@ -19,10 +19,13 @@
 //   leaves the position where the press put it.
 // - Time: the tick counter is performance.now() in whole milliseconds.
 // - The loop: the program's loops poll and never sleep. A peek that finds
-//   nothing queued yields to the browser (ASYNCIFY unwinds the program's
-//   stack and resumes it later): until the next animation frame when the
-//   program has read the tick counter since its last peek (it is timing
-//   something), else until the next input. An idle page runs no code.
+//   nothing queued after the pump handed a message over ends the pump, so
+//   that the program makes its pass over what came (a key's command runs
+//   then, not at the next input). A peek that finds nothing at the start of
+//   a pump yields to the browser (ASYNCIFY unwinds the program's stack and
+//   resumes it later): until the next animation frame when the program has
+//   read the tick counter since its last peek (it is timing something), else
+//   until the next input. An idle page runs no code.
 // - Files: the bundled device folder is packed at /device; the skin picture
 //   is decoded by the browser when the page loads (Emscripten's preloaded
 //   image data) and read from there by DecodeImageFile.

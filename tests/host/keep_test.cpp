@@ -85,20 +85,29 @@ class SaveFaults : public ::testing::Test {
     TemporaryFolder folder_;
 };
 
+int files_changed = 0;
+void CountFilesChanged() { ++files_changed; }
+
 // A folder that cannot be made: one message, the work stays, the next save
-// after the obstacle is gone succeeds.
+// after the obstacle is gone succeeds. Only the save that wrote the file
+// tells the host to copy it out.
 TEST_F(SaveFaults, AnUnwritableFolderGetsOneMessageAndTheNextSaveTriesAgain) {
     const std::string blocker = folder_.Path() + "/data";
     WriteFile(blocker, "a file where the folder should be");
     KeepWorkIn((blocker + "/workspace.knw").c_str());
+    files_changed = 0;
+    SetKeptFilesChanged(CountFilesChanged);
     testing::internal::CaptureStderr();
     EXPECT_FALSE(SaveWorkspaceNow());
     EXPECT_FALSE(SaveWorkspaceNow());
     const std::string said = testing::internal::GetCapturedStderr();
     EXPECT_EQ(said.find("cannot save"), said.rfind("cannot save")) << "one message: " << said;
+    EXPECT_EQ(files_changed, 0);
     ASSERT_EQ(unlink(blocker.c_str()), 0);
     EXPECT_TRUE(SaveWorkspaceNow());
     EXPECT_TRUE(std::filesystem::exists(blocker + "/workspace.knw"));
+    EXPECT_EQ(files_changed, 1);
+    SetKeptFilesChanged(nullptr);
 }
 
 // The file-size limit stands for a full disk: the save fails and the file

@@ -7,6 +7,8 @@
 // - A pen-down followed at once by moves and the pen-up, all delivered in
 //   one pump, draws the stroke from the press point.
 // - The whole screen shows in a window of any size, pixels square.
+// - The kept work comes back after a reload; a damaged copy is set aside. The
+//   other checks open the page with ?no-keep: no script sees another's work.
 'use strict';
 const { execFileSync } = require('child_process');
 const fs = require('fs');
@@ -149,10 +151,10 @@ async function keepFailure(page, pngFile, name) {
   return ` (both pictures in ${kFailureDir})`;
 }
 
-async function openTestPage(browser, url, kind) {
+async function openTestPage(browser, url, kind, query = '?test&no-keep') {
   const page = await browser.newPage();
   await page.setViewport({ width: 800, height: 700, hasTouch: kind === 'touch' });
-  await page.goto(url + '?test');
+  await page.goto(url + query);
   await page.evaluate(() => knBlocked());
   return page;
 }
@@ -254,7 +256,7 @@ async function dragPastTheEdge(browser, url, work) {
 // where 2 or more fits, a fraction below that.
 async function windowSizes(browser, url) {
   const page = await browser.newPage();
-  await page.goto(url);
+  await page.goto(url + '?no-keep');
   await page.waitForFunction(() => knHost.firstFrameAt > 0);
   const failures = [];
   for (const [width, height, scale] of [[1280, 1000, 3], [800, 700, 2], [390, 844, 1.625],
@@ -269,6 +271,110 @@ async function windowSizes(browser, url) {
   }
   report('the whole screen shows in windows large and small', failures);
   await page.close();
+}
+
+// ---- Keeping the work ------------------------------------------------------------------
+
+// Resolves once the page's copy of its kept folder to IndexedDB is done.
+const stored = page => page.waitForFunction(() => !knHost.keep.storing, { timeout: 5000 });
+const kDraw = 'tap 210 10\ntap 210 50\ndrag 60 100 120 160 4\nwait 20\nshot drawn.png\n';
+
+// Draws, hides the page (which saves), reloads: the same picture. Then the
+// stored copy is damaged and the page reloaded: a fresh start, the refusal
+// in the console, and the damaged bytes stored whole beside the workspace.
+async function workSurvivesAReload(browser, url, work, freshDir) {
+  const shotDir = fs.mkdtempSync(path.join(work, 'shots-'));
+  runNative(kDraw, shotDir);
+  const page = await openTestPage(browser, url, 'mouse', '?test');
+  const said = [];
+  page.on('console', m => said.push(m.text()));
+  const { failures } = await replay(page, parseScript(kDraw), 'mouse', shotDir);
+  await page.evaluate(() => dispatchEvent(new PageTransitionEvent('pagehide')));
+  await stored(page);
+  const size = await page.evaluate(() => FS.stat('/kept/workspace.knw').size);
+  await page.reload();
+  failures.push(...(await replay(page, parseScript('wait 20\nshot drawn.png\n'), 'mouse', shotDir)).failures);
+  const loadMs = await page.evaluate(() => knHost.keep.loadMs);
+  report(`the work comes back after a reload (workspace ${size} bytes, kept folder loaded in ` +
+         `${loadMs.toFixed(1)} ms)`, failures);
+
+  // Damaged through the page's own folder; the page then keeps nothing, so
+  // that the reload's own save does not write over the damage.
+  const damaged = await page.evaluate(() => {
+    const bytes = FS.readFile('/kept/workspace.knw');
+    bytes[bytes.length >> 1] ^= 0x5A;  // past the header: a section's CRC fails
+    FS.writeFile('/kept/workspace.knw', bytes);
+    knHost.storeKept();
+    knHost.keep.state = 'asked-not';
+    return bytes.join();
+  });
+  await stored(page);
+  said.length = 0;
+  await page.reload();
+  const refused = (await replay(page, parseScript('wait 20\nshot fresh.png\n'), 'mouse', freshDir)).failures;
+  if (!said.some(line => /workspace\.knw was refused .*refused-1/.test(line)))
+    refused.push('no refusal in the console: ' + JSON.stringify(said));
+  await stored(page);
+  await page.reload();
+  await page.evaluate(() => knBlocked());
+  const aside = await page.evaluate(() => FS.analyzePath('/kept/workspace.knw.refused-1').exists &&
+                                          FS.readFile('/kept/workspace.knw.refused-1').join());
+  if (aside !== damaged) refused.push('the damaged copy is not stored whole as workspace.knw.refused-1');
+  report('a damaged stored workspace is refused and set aside; the page starts fresh', refused);
+  await page.close();
+}
+
+// A browser that refuses IndexedDB: the page runs, keeps nothing, and says
+// so once in the console and on the page, whatever saves follow.
+async function noStorage(browser, url, freshDir) {
+  const page = await browser.newPage();
+  await page.evaluateOnNewDocument(() => Object.defineProperty(window, 'indexedDB', {
+    get() { throw new DOMException('storage is off', 'SecurityError'); } }));
+  const said = [];
+  page.on('console', m => said.push(m.text()));
+  await page.goto(url + '?test');
+  const { failures } = await replay(page, parseScript('wait 20\nshot fresh.png\n'), 'mouse', freshDir);
+  await page.evaluate(() => dispatchEvent(new PageTransitionEvent('pagehide')));
+  const told = said.filter(line => line.includes('stores nothing')).length;
+  const note = await page.$eval('#keep-note', p => p.textContent);
+  if (told !== 1 || !note.includes('stores nothing'))
+    failures.push(`said ${told} times in the console that nothing is kept; the page says "${note}"`);
+  report('without IndexedDB the page runs, keeps nothing and says so once', failures);
+  await page.close();
+}
+
+// ---- Downloads -------------------------------------------------------------------------
+
+// Ctrl+E hands over the drawing as SVG, byte for byte the native export of
+// the same drawing; the screen comes as PNG at the scale asked for.
+async function downloads(browser, url, work) {
+  const shotDir = fs.mkdtempSync(path.join(work, 'shots-'));
+  runNative(kDraw + 'export-svg drawn.svg\n', shotDir);
+  const page = await openTestPage(browser, url, 'mouse');
+  await page.evaluate(() => { knHost.download = (name, blob) => { knHost.got[name.replace(/-\d{8}-\d{6}/, '')] = blob; };
+                              knHost.got = {}; });
+  const { failures } = await replay(page, parseScript(kDraw + 'key ctrl+e\nwait 20\n'), 'mouse', shotDir);
+  await page.evaluate(async () => knRunUntil(await knBlocked() + 20));
+  await page.evaluate(() => knHost.downloadScreen(2));
+  await page.waitForFunction(() => knHost.got['drawing-00.svg'] && knHost.got['screen.png'], { timeout: 5000 })
+    .catch(() => failures.push('the downloads did not come'));
+  const svg = await page.evaluate(() => knHost.got['drawing-00.svg']?.text());
+  if (svg !== fs.readFileSync(path.join(shotDir, 'drawn.svg'), 'utf8')) failures.push('the SVG differs from the native export');
+  const png = await page.evaluate(async () => {
+    const bitmap = await createImageBitmap(knHost.got['screen.png']);
+    return `${bitmap.width} x ${bitmap.height}`;
+  });
+  if (png !== '480 x 640') failures.push('the PNG at scale 2 is ' + png);
+  await page.close();
+  // Out of test mode the link's Ctrl+E is done at once, not at the next input.
+  const live = await browser.newPage();
+  await live.goto(url + '?no-keep');
+  await live.waitForFunction(() => knHost.firstFrameAt > 0);
+  await live.evaluate(() => { knHost.download = name => { knHost.got = name; }; });
+  await live.click('#download-svg');
+  await live.waitForFunction(() => knHost.got, { timeout: 5000 }).catch(() => failures.push('the link gave nothing'));
+  report('downloads: the drawing as SVG, as the native export; the screen as PNG', failures);
+  await live.close();
 }
 
 async function main() {
@@ -287,6 +393,11 @@ async function main() {
     await pressThenMovesInOnePump(browser, url, work);
     await dragPastTheEdge(browser, url, work);
     await windowSizes(browser, url);
+    const freshDir = fs.mkdtempSync(path.join(work, 'shots-'));
+    runNative('wait 20\nshot fresh.png\n', freshDir);
+    await workSurvivesAReload(browser, url, work, freshDir);
+    await noStorage(browser, url, freshDir);
+    await downloads(browser, url, work);
   } finally {
     await browser.close();
     server.close();
