@@ -1,10 +1,38 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
 #include "support/test_surface.h"
 #include "surface/pen.h"
+
+// Each row sets a pen and writes one pixel through the plain slot (coverage
+// -1) or the coverage slot, where only the low byte counts; a run of three
+// leaves the pixels and the current pixel as three plain plots do.
+TEST(Pen, TheSlotsWriteByAlphaXorAndCoverage) {
+    const int rows[][6] = {
+        // dest, pen, alpha, xor, coverage, result
+        {0xFFFF, 0x1234, 255, 0, -1, 0x1234},  {0xFFFF, 0x0000, 255, 0, 128, 0x7BEF},  {0xFFFF, 0x0000, 255, 0, 8, 0xF7BE},
+        {0x0000, 0xFFFF, 255, 0, 255, 0xF7DE}, {0x1234, 0x0000, 255, 0, 256, 0x1234},  {0xFFFF, 0x0000, 128, 0, -1, 0x7BEF},
+        {0xFFFF, 0x0000, 0, 0, -1, 0xFFFF},    {0xFFFF, 0x0000, 1, 0, 255, 0x7BEF},    {0x1234, 0xFFFF, 255, 1, -1, 0xEDCB},
+        {0x1234, 0xFFFF, 255, 1, 255, 0x1234}, {0x1234, 0xFFFF, 100, 0x100, -1, 0x6C58}};
+    for (const auto& [dest, pen, alpha, xor_flag, coverage, result] : rows) {
+        ResetTestSurface(static_cast<uint16_t>(dest));
+        SetPenColour(surface, ColourRecord{0, 0, 0, static_cast<uint8_t>(alpha), static_cast<uint16_t>(pen)});
+        SelectPenMode(surface, xor_flag);
+        surface.current_pixel = surface.pixel_base + 5;
+        coverage < 0 ? surface.plain_plot(surface) : surface.coverage_plot(surface, coverage);
+        EXPECT_EQ(PixelAt(5, 0), result) << "pen " << pen << " alpha " << alpha << " coverage " << coverage;
+        if (coverage >= 0) continue;
+        for (int32_t step : {1, kScreenWidth}) {
+            uint16_t* run = surface.pixel_base + step * 10 + kScreenWidth;
+            surface.run_plot(surface, run, step, 3);
+            EXPECT_TRUE(surface.current_pixel == run + 2 * step && run[0] == result && run[step] == result && run[2 * step] == result) << step;
+        }
+        EXPECT_EQ(CountPixelsNot(static_cast<uint16_t>(dest)), (result != dest) * 7);
+    }
+}
 
 // The two-product blend against the slots' blend: every destination word at
 // every weight, the source word running through all 65536 values as well.
@@ -30,16 +58,14 @@ TEST(BlendRun, VectorAndPortableFormsBlendLikeThePlot) {
         const uint16_t word = static_cast<uint16_t>(rng());
         const int32_t alpha = i % 5 == 0 ? (i / 5) % 2 * 255 : static_cast<int32_t>(rng() % 256);
         std::vector<uint16_t> expected(200);
-        for (uint16_t& v : expected) v = static_cast<uint16_t>(rng());
+        std::generate(expected.begin(), expected.end(), rng);
         std::vector<uint16_t> portable = expected, vector = expected;
         for (int32_t k = start; k < start + count * step; k += step) expected[k] = BlendColourWords(surface, expected[k], word, alpha);
         const RunBlend blend(word, alpha);
-        ASSERT_EQ(BlendRunPortable(blend, &portable[start], step, count), &portable[start + (count - 1) * step]);
-        ASSERT_EQ(portable, expected) << "portable, run " << i;
+        ASSERT_TRUE(BlendRunPortable(blend, &portable[start], step, count) == &portable[start + (count - 1) * step] && portable == expected) << i;
 #if defined(__SSE2__)
         if (step > 1) continue;
-        ASSERT_EQ(BlendRunSse2(blend, &vector[start], count), &vector[start + count - 1]);
-        ASSERT_EQ(vector, expected) << "SSE2, run " << i;
+        ASSERT_TRUE(BlendRunSse2(blend, &vector[start], count) == &vector[start + count - 1] && vector == expected) << "SSE2, run " << i;
 #endif
     }
 }
