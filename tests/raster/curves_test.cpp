@@ -3,13 +3,12 @@
 #include "raster/lines.h"
 #include "raster_helpers.h"
 
-// Twice the signed area of the triangle of a curve's three points, exactly.
+// Twice the signed area of a curve's triangle, exactly.
 static __int128 Area(int64_t x0, int64_t y0, int64_t x1, int64_t y1, int64_t x2, int64_t y2) {
     return static_cast<__int128>(x1 - x0) * (y2 - y0) - static_cast<__int128>(x2 - x0) * (y1 - y0);
 }
 
-// Midpoint subdivision written plainly: both halves recurse until the area is
-// below 1024. Chords come out in pixels, in order.
+// Midpoint subdivision until the area is below 1024; chords in pixels, in order.
 static void Subdivide(int64_t x0, int64_t y0, int64_t x1, int64_t y1, int64_t x2, int64_t y2, std::vector<std::array<int32_t, 4>>* out) {
     const __int128 area = Area(x0, y0, x1, y1, x2, y2);
     if (area < 1024 && area > -1024) return out->push_back({int32_t(x0 >> 4), int32_t(y0 >> 4), int32_t(x2 >> 4), int32_t(y2 >> 4)});
@@ -18,8 +17,7 @@ static void Subdivide(int64_t x0, int64_t y0, int64_t x1, int64_t y1, int64_t x2
     Subdivide((lx + rx) >> 1, (ly + ry) >> 1, rx, ry, x2, y2, out);
 }
 
-// A curve is drawn as exactly the reference's chords, also where the
-// doubled area of a wide curve needs more than 32 bits.
+// A curve is drawn as the reference's chords, also where the area needs over 32 bits.
 TEST(Curves, ChordsFollowTheMidpointSubdivision) {
     const int32_t curves[][6] = {
         {0, 0, 800, 0, 800, 800}, {160, 3000, 1900, 100, 3700, 4900}, {3800, 5000, -900, 2000, 3800, 160}, {1607, 803, 3, 4960, 3695, 4809},
@@ -33,9 +31,8 @@ TEST(Curves, ChordsFollowTheMidpointSubdivision) {
     }
 }
 
-// The flatness test against the exact area: coordinates of every size, near
-// +-2^30 and the 32-bit limits (differences across 2^31, where the test
-// changes its form), and small ones whose area lies near 1024.
+// The flatness test against the exact area, for coordinates near +-2^30 and
+// the 32-bit limits (where the test changes its form), small and of every size.
 TEST(Curves, FlatnessEqualsTheExactAreaTest) {
     std::mt19937 rng(3);
     int mismatches = 0;

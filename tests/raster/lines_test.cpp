@@ -2,9 +2,8 @@
 
 #include "raster_helpers.h"
 
-// (0,0)-(4,1): the accumulator adds 16384 per column and wraps at column 4.
-// Turned steep, the line hands out the same coverages transposed; along an
-// axis or a diagonal it is a run of full coverage.
+// (0,0)-(4,1): the accumulator adds 16384 per column and wraps at column 4;
+// steep, the same transposed; along an axis or diagonal, full coverage.
 TEST(Lines, CoverageIsSplitBetweenPixelPairsAlongTheMajorAxis) {
     const int shallow[][3] = {{0, 0, 256}, {1, 0, 191}, {1, 1, 64}, {2, 0, 127}, {2, 1, 128}, {3, 0, 63}, {3, 1, 192}, {4, 1, 255}};
     for (int steep : {0, 1}) {

@@ -1,6 +1,6 @@
-// Helpers of the raster tests: drawing on a cleared surface, and a pen that
-// records what each pixel is handed instead of blending it. The raster tests
-// include only this besides the headers they test.
+// Helpers of the raster tests (which include only this besides the headers
+// they test): drawing on a cleared surface, and a pen that records what each
+// pixel is handed instead of blending it.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -52,7 +52,4 @@ inline void UseRecordingPen() {
     };
 }
 
-inline void UseXorPen() {
-    surface.pen_colour = {255, 255, 255, 255, 0xFFFF};
-    SelectPenMode(surface, 1);
-}
+inline void UseXorPen() { surface.pen_colour = {255, 255, 255, 255, 0xFFFF}, SelectPenMode(surface, 1); }

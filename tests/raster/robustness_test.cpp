@@ -14,10 +14,9 @@ namespace {
 constexpr int kGuard = 4096;  // sentinel words on either side of the pixels
 constexpr uint16_t kSentinel = 0xDEAD;
 
-// A surface over a buffer with sentinel bands around its 240 x 320 pixels.
-// Rotated, the rows run down the buffer's columns (x step 320, y step -1),
-// the way a landscape frame buffer holds a portrait picture. Without pixels
-// the clip bounds stay 0 x 0 and nothing may be addressed.
+// A surface over a buffer with sentinel bands around its pixels. Rotated, the
+// rows run down the columns (x step 320, y step -1) as in a landscape frame
+// buffer. Without pixels the clip bounds stay 0 x 0.
 struct GuardedSurface {
     std::vector<uint16_t> buffer = std::vector<uint16_t>(kGuard * 2 + kScreenWidth * kScreenHeight, kSentinel);
     std::unique_ptr<ScreenSurface> s = std::make_unique<ScreenSurface>();
@@ -27,8 +26,7 @@ struct GuardedSurface {
         s->edges.pool_next = s->edges.pool, s->edges.min_row = kEdgeBuckets, s->edges.max_row = -1;
         s->red_mask = 0xF800, s->green_mask = 0x07E0, s->blue_mask = 0x001F;
         if (!pixels) return;
-        s->x_step = rotated ? kScreenHeight : 1;
-        s->y_step = rotated ? -1 : kScreenWidth;
+        s->x_step = rotated ? kScreenHeight : 1, s->y_step = rotated ? -1 : kScreenWidth;
         s->pixel_base = buffer.data() + kGuard + (rotated ? kScreenHeight - 1 : 0);
         s->clip_width = kScreenWidth, s->clip_height = kScreenHeight;
     }
@@ -38,23 +36,19 @@ struct GuardedSurface {
     uint16_t At(int x, int y) const { return s->pixel_base[x * s->x_step + y * s->y_step]; }
 };
 
-constexpr uint32_t kKinds = 19;
 ScreenSurface slots;  // a pen's own slots, reached by the forwarders below
 
-// Sets the pen; with forward, each slot calls the pen's slot behind a
-// forwarder the primitives do not know, so that they plot through the slots.
+// With forward, the pen's slots sit behind forwarders the primitives do not
+// know, so that they plot through the slots instead of the pens built in.
 void SetPen(ScreenSurface& s, const ColourRecord& colour, bool xor_pen, bool forward) {
-    SetPenColour(s, colour);
-    SelectPenMode(s, xor_pen);
+    for (ScreenSurface* t : {&s, &slots}) SetPenColour(*t, colour), SelectPenMode(*t, xor_pen);
     if (!forward) return;
-    SetPenColour(slots, colour);
-    SelectPenMode(slots, xor_pen);
     s.plain_plot = [](ScreenSurface& t) { slots.plain_plot(t); };
     s.coverage_plot = [](ScreenSurface& t, int c) { slots.coverage_plot(t, c); };
     s.run_plot = [](ScreenSurface& t, uint16_t* p, int32_t step, int32_t n) { slots.run_plot(t, p, step, n); };
 }
 
-// Primitive kind with the arguments v; the boxes expect their corners in order.
+// Primitive kind (of 19) with the arguments v; the boxes expect their corners in order.
 void DrawKind(ScreenSurface& s, uint32_t kind, const int32_t* v) {
     auto c = [&](int i) { return static_cast<int16_t>(v[i]); };
     auto widen = [&](int x, int w) { return static_cast<int32_t>(std::min<int64_t>(INT32_MAX, int64_t{v[x]} + (v[w] & 0xFFFF))); };
@@ -89,7 +83,7 @@ TEST(RasterRobustness, NothingIsWrittenOutsideTheSurfaceAndStepsAreHonoured) {
     GuardedSurface plain(false, true), rotated(true, true), forwarded(false, true), empty(false, false);
     std::mt19937 rng(2024);
     for (int i = 0; i < 2000; ++i) {
-        const uint32_t kind = static_cast<uint32_t>(i) % kKinds;
+        const uint32_t kind = static_cast<uint32_t>(i) % 19;
         const bool tame = (kind == 8 || kind == 9) && rng() % 8 != 0;
         int32_t v[8];
         for (int k = 0; k < 8; ++k) {

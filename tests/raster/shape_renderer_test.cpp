@@ -4,9 +4,8 @@
 #include "support/drawing_literal.h"
 #include "raster_helpers.h"
 
-// Each case: shapes, view and probes (x, y, word; kInk: any colour but
-// white). After every drawing the pen is opaque again, with the last
-// shape's colour.
+// Probes: x, y, word (kInk: any but white). After every drawing the pen is
+// opaque again, with the last shape's colour.
 TEST(ShapeRenderer, ShapesDrawWhereTheirPointTypesSay) {
     constexpr int kWhite = 0xFFFF, kInk = -1;
     const struct {
