@@ -22,8 +22,7 @@ TEST(Ellipses, OutlinesAreClosedSymmetricAndPlotEachPixelOnce) {
         const int r = std::max(rx, 1);
         EXPECT_TRUE(pixels.count({cx + r, cy}) && pixels.count({cx - r, cy}) && pixels.count({cx, cy + ry}) && pixels.count({cx, cy - ry})) << rx << "," << ry;
     }
-    // Radii below one count as one.
-    EXPECT_EQ(DrawnPixels([] { DrawEllipse(surface, 50, 50, 0, 7); }), DrawnPixels([] { DrawEllipse(surface, 50, 50, 1, 7); }));
+    EXPECT_EQ(DrawnPixels([] { DrawEllipse(surface, 50, 50, 0, 7); }), DrawnPixels([] { DrawEllipse(surface, 50, 50, 1, 7); }));  // radii below one count as one
 }
 
 // Radius 1 is a plus with arms plotted twice; radius 2 a solid 3 x 3 centre,

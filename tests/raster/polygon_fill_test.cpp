@@ -15,22 +15,19 @@ EdgeList EdgesOf(const std::vector<Polygon>& polygons) {
     return out;
 }
 
-void Fill(const EdgeList& edges) {
-    for (const auto& e : edges) AddEdge(surface, e[0], e[1], e[2], e[3]);
+void Fill(const EdgeList& edges, void (*add)(ScreenSurface&, int32_t, int32_t, int32_t, int32_t) = AddEdge) {
+    for (const auto& e : edges) add(surface, e[0], e[1], e[2], e[3]);
     FillEdges(surface);
 }
 
 }  // namespace
 
-// Every pixel whose centre lies clear of all edges (three pixels, plus the
-// drift of an edge's Q8 step, under 1/256 pixel a row from its top) and in
-// a row where no edge moves over 64 pixels (one bubble pass a row may leave
-// such an edge out of order for a few rows) is solid
-// once when the even-odd rule puts the centre inside, untouched otherwise:
-// crossing and nested contours, either orientation, cut at every border and
-// by far ends. The same edges shuffled and turned around give the same
-// pixels, and so do AddEdge's 32-bit form and the 64-bit one; those checks
-// also take polygons on a grid and ends near x +-2^21 and rows +-2^29.
+// A pixel whose centre lies clear of all edges (three pixels, plus the drift
+// of a Q8 step, 1/256 pixel a row), in a row where no edge moves over 64
+// pixels (one bubble pass a row may leave it out of order), is solid once
+// when the even-odd rule puts it inside, untouched otherwise. Shuffled and
+// turned edges, and AddEdge's 32-bit and 64-bit forms, give the same pixels,
+// also on a grid and with ends near x +-2^21 and rows +-2^29.
 TEST(PolygonFill, PixelsFollowTheEvenOddRuleWhateverTheEdgeOrder) {
     const int32_t g = 1000000000;
     std::vector<std::vector<Polygon>> cases = {
@@ -56,10 +53,7 @@ TEST(PolygonFill, PixelsFollowTheEvenOddRuleWhateverTheEdgeOrder) {
     for (size_t c = 0; c < cases.size(); ++c) {
         EdgeList edges = EdgesOf(cases[c]);
         const std::vector<uint16_t> reference = DrawnSurface([&] { Fill(edges); });
-        ASSERT_EQ(DrawnSurface([&] {
-            for (const auto& e : edges) AddEdgeWide(surface, e[0], e[1], e[2], e[3]);
-            FillEdges(surface);
-        }), reference) << "case " << c;
+        ASSERT_EQ(DrawnSurface([&] { Fill(edges, AddEdgeWide); }), reference) << "case " << c;
         std::shuffle(edges.begin(), edges.end(), rng);
         for (auto& e : edges)
             if (rng() & 1) e = {e[2], e[3], e[0], e[1]};

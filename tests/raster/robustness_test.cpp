@@ -30,9 +30,7 @@ struct GuardedSurface {
         s->pixel_base = buffer.data() + kGuard + (rotated ? kScreenHeight - 1 : 0);
         s->clip_width = kScreenWidth, s->clip_height = kScreenHeight;
     }
-    bool GuardsIntact() const {
-        return std::count(buffer.begin(), buffer.begin() + kGuard, kSentinel) + std::count(buffer.end() - kGuard, buffer.end(), kSentinel) == 2 * kGuard;
-    }
+    bool GuardsIntact() const { return std::count(buffer.begin(), buffer.begin() + kGuard, kSentinel) + std::count(buffer.end() - kGuard, buffer.end(), kSentinel) == 2 * kGuard; }
     uint16_t At(int x, int y) const { return s->pixel_base[x * s->x_step + y * s->y_step]; }
 };
 

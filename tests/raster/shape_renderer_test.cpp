@@ -23,10 +23,6 @@ TEST(ShapeRenderer, ShapesDrawWhereTheirPointTypesSay) {
         {"outline contours are neither joined nor closed",
          {{kShapeOutline, kRed, {{20, 50}, {100, 50}, {100, 80}, {20, 150, kPointContourStart}, {100, 150}, {100, 120}}}},
          kIdentity, {{60, 50, kInk}, {100, 65, kInk}, {60, 150, kInk}, {100, 135, kInk}, {60, 65, kWhite}, {60, 115, kWhite}, {60, 135, kWhite}}},
-        // (100, 0) maps to pixel (129, 160); (200, 100) to (139, 169): 1638 * 100 >> 14 is 9.998.
-        {"the editor's view puts a drawing unit at a tenth of a pixel",
-         {{kShapeFilled, kRed, {{100, 0}, {200, 0}, {200, 100}, {100, 100}}}},
-         kEditorView, {{129, 160, kInk}, {128, 160, kWhite}, {129, 159, kWhite}, {134, 168, 0xF800}, {134, 169, kWhite}}},
         // At 45 degrees, radius 45: inside the circle, outside the diamond of the curve ends.
         {"a filled shape ending in a control point closes with a curve",
          {{kShapeFilled, kRed, {{170, 160}, {155, 195, kPointControl}, {120, 210, kPointCurveEnd}, {85, 195, kPointControl},
