@@ -85,11 +85,9 @@ TEST_F(StageTest, KeysBelongToTheirActors) {
     AddActor(stage, 0);
     for (int16_t actor : {0, 1, -1, 32767, -32768}) SetKey(stage, actor, 0, At(static_cast<int16_t>(actor & 63)));
     SetKey(stage, 0, 10, At(20));
-    EXPECT_EQ(stage.key_count, 6);
     const Stage before = stage;
     InterpolateFrame(stage, 5);
-    EXPECT_EQ(stage.actors[0].pose.x, 10);
-    EXPECT_EQ(std::memcmp(&before.actors[1], &stage.actors[1], sizeof(Actor) * (kActorCapacity - 1)), 0);
+    EXPECT_TRUE(stage.key_count == 6 && stage.actors[0].pose.x == 10 && std::memcmp(&before.actors[1], &stage.actors[1], sizeof(Actor) * (kActorCapacity - 1)) == 0);
     AddActor(stage, 0);
     InterpolateFrame(stage, 3);
     EXPECT_EQ(stage.actors[1].pose.x, 1);
@@ -109,26 +107,16 @@ TEST_F(StageTest, ActorsKeepTheirTransformsWithTheirPoses) {
     const Actor& a = stage.actors[0];
     EXPECT_TRUE(Of(a.transform) == (std::array<int32_t, 6>{1638, 0, 0, 1638, 120, 160}) && Of(a.inverse) == (std::array<int32_t, 6>{164644, 0, 0, 164644, -1205, -1607}));
     EXPECT_TRUE(Of(stage.actors[3].pose) == (Fields{30, 30, 0, 1638}) && stage.actors[3].transform.tx == 122);  // 30 units at 1638 truncate to 2 pixels
-    SetActorScale(stage, 0, 16384);
-    SetActorAngle(stage, 0, 2700);
-    MoveActor(stage, 0, 5, 0);
+    SetActorScale(stage, 0, 16384), SetActorAngle(stage, 0, 2700), MoveActor(stage, 0, 5, 0);
     const Point32 p = MapPoint(a.transform, 10, 0), back = MapPoint(a.inverse, p.x, p.y);
     EXPECT_EQ((std::array<int32_t, 4>{p.x, p.y, back.x, back.y}), (std::array<int32_t, 4>{120, 145, 10, 0}));
     const Transform inverse = a.inverse;
-    SetActorScale(stage, 0, 0);
-    EXPECT_EQ(Of(a.inverse), Of(inverse));
-    MoveActor(stage, 0, 32767, -32768);
-    EXPECT_EQ(Of(a.pose), (Fields{-32764, -32768, 2700, 0}));
+    SetActorScale(stage, 0, 0), MoveActor(stage, 0, 32767, -32768);
+    EXPECT_TRUE(Of(a.inverse) == Of(inverse) && Of(a.pose) == (Fields{-32764, -32768, 2700, 0}));
     const ::Stage before = stage;
-    for (int16_t i : {-1, 64, 1000, -32768, 32767}) {
-        MoveActor(stage, i, 10, 10);
-        SetActorAngle(stage, i, 900);
-        SetActorScale(stage, i, 100);
-        HighlightActor(stage, surface, i);
-    }
+    for (int16_t i : {-1, 64, 1000, -32768, 32767}) MoveActor(stage, i, 10, 10), SetActorAngle(stage, i, 900), SetActorScale(stage, i, 100), HighlightActor(stage, surface, i);
     HighlightActor(stage, surface, 4);
-    EXPECT_EQ(std::memcmp(&before, &stage, sizeof stage), 0);
-    EXPECT_EQ(CountPixelsNot(0xFFFF), 0);
+    EXPECT_TRUE(std::memcmp(&before, &stage, sizeof stage) == 0 && CountPixelsNot(0xFFFF) == 0);
 }
 
 // Later actors paint over earlier ones, each with one pick box around its
@@ -188,15 +176,9 @@ TEST_F(StageTest, PlaybackFramesFollowTheClockUntilATap) {
     backend_.tick_count = [] { return HeadlessClock() - 1000000u + tick_offset; };
     StoreSquare(0, 100, kRed);
     for (uint32_t offset : {1000000u, 0u, 0xFFFFFF00u}) {
-        ResetHeadless();
-        frame_times.clear();
-        input = InputState{};
-        ResetTestSurface(0x0000);
-        ClearStage(stage);
-        AddActor(stage, 0);
-        SetKey(stage, 0, 0, Pose{0, 0, 0, 1638});
-        SetKey(stage, 0, 256, Pose{0, 256, 0, 1638});
-        tick_offset = offset;
+        ResetHeadless(), frame_times.clear(), ResetTestSurface(0x0000), ClearStage(stage), AddActor(stage, 0);
+        SetKey(stage, 0, 0, At(0)), SetKey(stage, 0, 256, At(256));
+        input = InputState{}, tick_offset = offset;
         const std::string script = offset == 1000000u ? "wait 11000\ndown 10 10\nwait 300\nup\n" : "wait 1000\ntap 10 10\n";
         char error[200];
         ASSERT_TRUE(LoadHeadlessScriptText("playback", (script + "wait 100000\n").c_str(), error, sizeof error)) << error;
@@ -209,8 +191,8 @@ TEST_F(StageTest, PlaybackFramesFollowTheClockUntilATap) {
             EXPECT_TRUE(frame_times[i] - frame_times[i - 1] >= 48u && frame_times[i] - frame_times[i - 1] < 96u) << i;
         EXPECT_TRUE(HeadlessFramesPresented() == frame_times.size() && input.stylus_down + input.tap_latch == 0);
         if (offset != 1000000u) continue;
-        EXPECT_TRUE(end - start >= 11300u && frame_times.back() - start < 11000u + 48u);  // no frames while the stylus rests
-        EXPECT_EQ(frame_times.size(), 1 + (frame_times.back() - frame_times[0]) / 48);
+        EXPECT_TRUE(end - start >= 11300u && frame_times.back() - start < 11000u + 48u &&  // no frames while the stylus rests
+                    frame_times.size() == 1 + (frame_times.back() - frame_times[0]) / 48);
         EXPECT_EQ(stage.actors[0].pose.x, static_cast<int16_t>((frame_times.size() - 1) % 201));
         EXPECT_TRUE(HeadlessLastFrame()[160 * 240 + 120] == kRed.word && HeadlessLastFrame()[5 * 240 + 5] == 0xFFFF);
     }
