@@ -37,6 +37,7 @@ TEST(PolygonFill, PixelsFollowTheEvenOddRuleWhateverTheEdgeOrder) {
          {{250, 60}, {270, 60}, {270, 90}, {250, 90}}, {{100, 50}, {239, 50}, {239, 90}, {100, 90}}},
         {{{-g, -40}, {g, 360}, {g, -40}}},
         {{{INT32_MIN, INT32_MIN}, {INT32_MAX, INT32_MIN}, {INT32_MAX, INT32_MAX}, {INT32_MIN, INT32_MAX}}},
+        {{{-3000000, 100}, {3000000, 140}, {200, 250}}, {{5000000, 200}, {-4000000, 20}, {100, 300}}},  // edges past both sides
     };
     std::mt19937 rng(5);
     auto coordinate = [&](int32_t lo, int32_t hi, int32_t far, int32_t limit) {
