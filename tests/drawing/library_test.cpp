@@ -38,7 +38,7 @@ TEST(Library, RandomStoresMatchAByteMirror) {
     for (int step = 0; step < 3000; ++step) {
         const int16_t slot = static_cast<int16_t>(step % 97 == 0 ? 64 - (step & 65) : rng() % 40);
         MakeTagged(o.d, static_cast<int>(rng() % 150), static_cast<int16_t>(step));
-        const uint32_t old_size = slot < lib.slot_count ? lib.slots[slot].size : 0;
+        const uint32_t old_size = slot >= 0 && slot < lib.slot_count ? lib.slots[slot].size : 0;
         const bool fits = slot >= 0 && slot < 64 && lib.used - old_size + PackedSize(o.d) <= kArenaBytes;
         ASSERT_TRUE(StoreDrawing(lib, slot, o.d) == fits && CheckLibrary(lib)) << step;
         refused += !fits;
