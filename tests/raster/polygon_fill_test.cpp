@@ -77,6 +77,8 @@ TEST(PolygonFill, PixelsFollowTheEvenOddRuleWhateverTheEdgeOrder) {
             ASSERT_GE(coverage[i], inside ? 255 : 0) << "case " << c << " at " << px << "," << py;
         }
     }
+    const PixelSet half = DrawnPixels([&] { Fill(EdgesOf({{{-g, -g}, {g, g}, {g, -g}}})); });  // cut at x = +-2^21, the diagonal keeps its middle
+    EXPECT_TRUE(half.count({100, 50}) && !half.count({50, 100}) && half.count({200, 198}) && !half.count({198, 200}));
 }
 
 // A square's rows stop above its bottom edge and its spans reach one column

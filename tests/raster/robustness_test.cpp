@@ -11,8 +11,7 @@
 
 namespace {
 
-constexpr int kGuard = 4096;  // sentinel words on either side of the pixels
-constexpr uint16_t kSentinel = 0xDEAD;
+constexpr int kGuard = 4096, kSentinel = 0xDEAD;  // sentinel words on either side of the pixels
 
 // A surface over a buffer with sentinel bands around its pixels. Rotated, the
 // rows run down the columns (x step 320, y step -1) as in a landscape frame
