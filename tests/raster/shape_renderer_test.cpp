@@ -23,16 +23,13 @@ TEST(ShapeRenderer, ShapesDrawWhereTheirPointTypesSay) {
         {"outline contours are neither joined nor closed",
          {{kShapeOutline, kRed, {{20, 50}, {100, 50}, {100, 80}, {20, 150, kPointContourStart}, {100, 150}, {100, 120}}}},
          kIdentity, {{60, 50, kInk}, {100, 65, kInk}, {60, 150, kInk}, {100, 135, kInk}, {60, 65, kWhite}, {60, 115, kWhite}, {60, 135, kWhite}}},
-        // At 45 degrees, radius 45: inside the circle, outside the diamond of the curve ends.
-        {"a filled shape ending in a control point closes with a curve",
+        {"a filled shape ending in a control point closes with a curve",  // probes at 45 degrees, radius 45: inside the circle, outside the diamond
          {{kShapeFilled, kRed, {{170, 160}, {155, 195, kPointControl}, {120, 210, kPointCurveEnd}, {85, 195, kPointControl},
                                 {70, 160, kPointCurveEnd}, {85, 125, kPointControl}, {120, 110, kPointCurveEnd}, {155, 125, kPointControl}}}},
          kIdentity, {{151, 191, 0xF800}, {151, 128, 0xF800}, {88, 191, 0xF800}, {120, 220, kWhite}, {160, 200, kWhite}}},
-        {"a curve passes its stored middle point, not the control point above it",
-         {{kShapeOutline, kRed, {{40, 200}, {120, 100, kPointControl}, {200, 200, kPointCurveEnd}}}},
+        {"a curve passes its stored middle point, not the control point above it", {{kShapeOutline, kRed, {{40, 200}, {120, 100, kPointControl}, {200, 200, kPointCurveEnd}}}},
          kIdentity, {{120, 100, kInk}, {120, 60, kWhite}, {120, 30, kWhite}, {120, 150, kWhite}}},
-        {"shapes of one vertex or none draw nothing",
-         {{kShapeOutline, kRed, {{20, 20}}}, {kShapeFilled, kRed, {{80, 20}}}, {kShapeFilled, kRed, {}}}, kIdentity, {}},
+        {"shapes of one vertex or none draw nothing", {{kShapeOutline, kRed, {{20, 20}}}, {kShapeFilled, kRed, {{80, 20}}}, {kShapeFilled, kRed, {}}}, kIdentity, {}},
     };
     for (const auto& c : cases) {
         OwnedDrawing o(c.shapes);
@@ -44,5 +41,8 @@ TEST(ShapeRenderer, ShapesDrawWhereTheirPointTypesSay) {
         surface.pixel_base[kScreenWidth * kScreenHeight - 1] = 0;
         PlotPixel(surface, 239, 319);
         EXPECT_TRUE(surface.pen_colour.word == c.shapes.back().colour.word && PixelAt(239, 319) == surface.pen_colour.word) << c.name;
+        surface.pixel_base[kScreenWidth * kScreenHeight - 1] = 0;
+        RenderShape(surface, o.d.shapes[o.d.shape_count - 1], c.view, o.d.vertices), PlotPixel(surface, 239, 319);
+        EXPECT_EQ(PixelAt(239, 319), surface.pen_colour.word) << c.name << ": the last shape alone";
     }
 }
