@@ -11,14 +11,10 @@
 using Entries = std::array<int32_t, 6>;  // a, b, c, d, tx, ty
 static Entries Of(const Transform& t) { return {t.a, t.b, t.c, t.d, t.tx, t.ty}; }
 
-// Positive angles turn clockwise on the screen; the table's entries are
-// truncated, and entry 121 is one unit lower still.
+// Positive angles turn clockwise on the screen; the table's entries are truncated.
 TEST(SinCos, EverySixteenBitAngleIsWithinTwoUnitsOfTheExactValue) {
-    for (int32_t a = -32768; a <= 32767; ++a) {
-        const SinCosValue v = SinCos(static_cast<int16_t>(a));
-        ASSERT_LT(std::abs(v.sin - 16384 * std::sin(a * M_PI / 1800)), 2.0) << a;
-        ASSERT_LT(std::abs(v.cos - 16384 * std::cos(a * M_PI / 1800)), 2.0) << a;
-    }
+    for (int32_t a = -32768; a <= 32767; ++a)
+        ASSERT_TRUE(std::abs(SinCos(int16_t(a)).sin - 16384 * std::sin(a * M_PI / 1800)) < 2 && std::abs(SinCos(int16_t(a)).cos - 16384 * std::cos(a * M_PI / 1800)) < 2) << a;
 }
 
 // Every Q14 product is shifted (toward minus infinity) as soon as it is
@@ -33,15 +29,12 @@ TEST(Transform, BuildMapComposeAndInvertTruncateStepByStep) {
                                               {{0, 5, 0, 8192}, {8192, 0, 0, 8192, 122, 160}}};
     for (const auto& [pose, entries] : poses) EXPECT_EQ(Of(BuildTransform(pose)), entries) << pose.angle;
     const Transform view = {1638, 0, 0, 1638, 120, 160};
-    const Point32 points[] = {MapPoint(view, 0, 0), MapPoint(view, 100, 50), MapPoint(view, -1, -1)};
-    EXPECT_EQ((std::array<int32_t, 6>{points[0].x, points[0].y, points[1].x, points[1].y, points[2].x, points[2].y}),
-              (std::array<int32_t, 6>{120, 160, 129, 164, 119, 159}));
+    for (const auto& [x, y, px, py] : {std::array{0, 0, 120, 160}, {100, 50, 129, 164}, {-1, -1, 119, 159}})
+        EXPECT_TRUE(MapPoint(view, x, y).x == px && MapPoint(view, x, y).y == py) << x << "," << y;
     // Two quarter turns make a half turn; the right-hand offset goes through the left matrix.
     Transform m = {0, -16384, 16384, 0, 0, 0}, n = {32768, 0, 0, 8192, 10, 20};
-    ComposeTransform(&m, Transform{0, -16384, 16384, 0, 0, 0});
-    ComposeTransform(&n, Transform{16384, 0, 0, 16384, 3, -7});
-    EXPECT_EQ(Of(m), (Entries{-16384, 0, 0, -16384, 0, 0}));
-    EXPECT_EQ(Of(n), (Entries{32768, 0, 0, 8192, 16, 16}));
+    ComposeTransform(&m, Transform{0, -16384, 16384, 0, 0, 0}), ComposeTransform(&n, Transform{16384, 0, 0, 16384, 3, -7});
+    EXPECT_TRUE(Of(m) == (Entries{-16384, 0, 0, -16384, 0, 0}) && Of(n) == (Entries{32768, 0, 0, 8192, 16, 16}));
     // The determinant is taken in Q14 after one shift: 1638 inverts to 164644.
     // Scale 0, or a determinant below one unit after the shift, is singular.
     const std::pair<Transform, Entries> inverses[] = {{view, {164644, 0, 0, 164644, -1205, -1607}},
@@ -51,7 +44,6 @@ TEST(Transform, BuildMapComposeAndInvertTruncateStepByStep) {
                                                       {{100, 0, 0, 100, 0, 0}, {1, 2, 3, 4, 5, 6}}};
     for (const auto& [t, entries] : inverses) {
         Transform inverse = {1, 2, 3, 4, 5, 6};
-        EXPECT_EQ(InvertTransform(t, &inverse), entries[0] != 1) << t.a;
-        EXPECT_EQ(Of(inverse), entries) << t.a;
+        EXPECT_TRUE(InvertTransform(t, &inverse) == (entries[0] != 1) && Of(inverse) == entries) << t.a;
     }
 }
