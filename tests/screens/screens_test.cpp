@@ -1,14 +1,18 @@
-// The drawing editor at its limits: refused changes, a full library, the
-// last new slot. Called through its command list with the state start-up leaves.
+// The drawing editor and the animation screen at their limits, called through
+// their command lists: refused changes, a full library, the last new slot, an
+// empty library, tabs run out, no selection.
 #include <gtest/gtest.h>
 
 #include <tuple>
 
+#include "animation/stage.h"
 #include "drawing/drawing.h"
 #include "drawing/library.h"
 #include "raster/panels.h"
+#include "screens/animation_screen.h"
 #include "screens/colour_picker.h"
 #include "screens/drawing_editor.h"
+#include "screens/pose_screen.h"
 #include "screens/screen_state.h"
 #include "support/headless_session.h"
 #include "surface/pick_list.h"
@@ -16,7 +20,7 @@
 
 namespace {
 
-class Editor : public HeadlessSession {
+class Screens : public HeadlessSession {
   protected:
     void SetUp() override {
         HeadlessSession::SetUp();
@@ -25,14 +29,17 @@ class Editor : public HeadlessSession {
         }
         drawing.vertex_count = drawing.shape_count = 0;
         LibraryInit(library);
+        InitStage(stage, library);
+        ClearStage(stage);
         ResetScreenControls();
         ResetEditor();
         ResetPicker();
         ResetPickList();
+        ResetStageScreen();
     }
-    static void Strip(uint16_t id, int cell) {
+    static void Strip(const CommandEntry* commands, uint16_t id, int cell, int times = 1) {
         controls.strip_cell = cell;
-        RunCommand(kEditorCommands, id);
+        for (int i = 0; i < times; ++i) RunCommand(commands, id);
     }
     static void Box() { ASSERT_TRUE(AddRectangle(drawing, editor.inverse_view, 20, 40, 60, 80, kOpaqueBlack)); }
     // One outline shape of n vertices.
@@ -43,15 +50,23 @@ class Editor : public HeadlessSession {
     }
     // The current slot, the next new slot and the drawing's vertex count.
     static std::tuple<int, int, int> Slots() { return {editor.current_slot, editor.next_new_slot, drawing.vertex_count}; }
+    // A square of 400 drawing units in slot 0.
+    static void StoreSquare() {
+        Vertex v[4] = {{-200, -200, 0, 0}, {200, -200, 0, 0}, {200, 200, 0, 0}, {-200, 200, 0, 0}};
+        ShapeRecord shape = {0, 4, kShapeFilled, 0, MakeColour(255, 0, 0, 255)};
+        ASSERT_TRUE(StoreDrawing(library, 0, Drawing{v, 4, 4, &shape, 1, 1}));
+    }
+    // Actors on the stage, tabs shown and the selected actor.
+    static std::tuple<int, int, int> Tabs() { return {stage.actor_count, stage_screen.actor_tab_count, stage_screen.selected_actor}; }
 };
 
 // A refused copy, vertex or stroke changes nothing, keeps the selection and
 // shows two red frames round the canvas for 600 ms.
-TEST_F(Editor, RefusedChangesShowTheCueAndChangeNothing) {
+TEST_F(Screens, RefusedEditsShowTheCueAndChangeNothing) {
     for (int i = 0; i < kShapeCapacity; ++i) Box();
     editor.tool = kToolSelectShape;
     editor.selected_shape = 2;
-    Strip(kEditorShapeActions, kShapeDuplicate);
+    Strip(kEditorCommands, kEditorShapeActions, kShapeDuplicate);
     EXPECT_EQ(std::tuple(drawing.shape_count, editor.selected_shape), std::tuple(kShapeCapacity, 2));
     EXPECT_TRUE(RefusalCueShowing());
     redraw_request = 0;
@@ -65,11 +80,11 @@ TEST_F(Editor, RefusedChangesShowTheCueAndChangeNothing) {
 
     editor.tool = kToolEditVertices;
     editor.selected_vertex = 1;
-    Strip(kEditorVertexActions, kVertexInsert);
+    Strip(kEditorCommands, kEditorVertexActions, kVertexInsert);
     EXPECT_EQ(std::tuple(drawing.vertex_count, drawing.shapes[2].count), std::tuple(kVertexCapacity, uint16_t(4)));
     EXPECT_TRUE(RefusalCueShowing());
-    Strip(kEditorVertexActions, kVertexDelete);  // deleting makes room again
-    Strip(kEditorVertexActions, kVertexInsert);
+    Strip(kEditorCommands, kEditorVertexActions, kVertexDelete);  // deleting makes room again
+    Strip(kEditorCommands, kEditorVertexActions, kVertexInsert);
     EXPECT_EQ(drawing.shapes[2].count, 4);
 
     editor.cue_set = false;
@@ -83,12 +98,12 @@ TEST_F(Editor, RefusedChangesShowTheCueAndChangeNothing) {
 // Three full drawings leave 10228 bytes of the library free: a drawing of
 // 1800 vertices does not fit. Nothing then replaces it: not a new drawing,
 // not the library chooser, not leaving the editor and coming back.
-TEST_F(Editor, ADrawingTheLibraryCannotTakeStays) {
+TEST_F(Screens, ADrawingTheLibraryCannotTakeStays) {
     for (int i = 0; i < kShapeCapacity; ++i) LongShape(4);
     for (int16_t slot = 1; slot <= 3; ++slot) ASSERT_TRUE(StoreDrawing(library, slot, drawing));
     drawing.vertex_count = drawing.shape_count = 0;
     LongShape(1800);
-    Strip(kEditorNewDrawingStrip, 0);
+    Strip(kEditorCommands, kEditorNewDrawingStrip, 0);
     EXPECT_EQ(Slots(), std::tuple(0, 1, 1800));
     EXPECT_TRUE(RefusalCueShowing());
     Script("tap 10 25");
@@ -100,7 +115,7 @@ TEST_F(Editor, ADrawingTheLibraryCannotTakeStays) {
     EXPECT_TRUE(CheckLibrary(library));
 
     drawing.shapes[0].count = drawing.vertex_count = 1600;  // small enough now
-    Strip(kEditorNewDrawingStrip, 0);
+    Strip(kEditorCommands, kEditorNewDrawingStrip, 0);
     EXPECT_EQ(Slots(), std::tuple(1, 2, 2048));
     FetchDrawing(library, 0, drawing);
     EXPECT_EQ(drawing.vertex_count, 1600);
@@ -108,16 +123,50 @@ TEST_F(Editor, ADrawingTheLibraryCannotTakeStays) {
 
 // From slot 62 a new drawing takes 63, which stays the next new slot: every
 // later new drawing is stored there and fetched back.
-TEST_F(Editor, NewDrawingsStopAtSlot63) {
+TEST_F(Screens, NewDrawingsStopAtSlot63) {
     editor.current_slot = editor.drawing_slot = 62;
     editor.next_new_slot = 63;
     Box();
-    Strip(kEditorNewDrawingStrip, 0);
+    Strip(kEditorCommands, kEditorNewDrawingStrip, 0);
     EXPECT_EQ(Slots(), std::tuple(63, 63, 0));
     Box();
-    Strip(kEditorNewDrawingStrip, 0);
+    Strip(kEditorCommands, kEditorNewDrawingStrip, 0);
     EXPECT_EQ(Slots(), std::tuple(63, 63, 4));
     EXPECT_TRUE(SlotHoldsDrawing(library, 62));
+}
+
+// With no drawing in the library nothing is added or played: not even the
+// picks are refreshed. Adding leaves the picks, a tab press refreshes them;
+// taking tabs away stops at none.
+TEST_F(Screens, AnimationTabsAndPicksWithAndWithoutDrawings) {
+    Strip(kAnimationCommands, kAnimationAddStrip, kAddActorCell);
+    EXPECT_EQ(Tabs(), std::tuple(0, 0, 0));
+    AddPickRect(0, 0, 10, 10, 7);
+    Strip(kAnimationCommands, kAnimationPlayStrip, kPlayCell);
+    EXPECT_EQ(PickOwner(5, 5), 7);
+
+    StoreSquare();
+    ResetPickList();
+    Strip(kAnimationCommands, kAnimationAddStrip, kAddActorCell);
+    Strip(kAnimationCommands, kAnimationAddStrip, kFewerTabsCell, 2);
+    EXPECT_EQ(Tabs(), std::tuple(1, 0, 0));
+    const Point32 origin = MapPoint(stage.actors[0].transform, 0, 0);
+    EXPECT_EQ(PickOwner(int16_t(origin.x), int16_t(origin.y)), -1);
+    RunCommand(kAnimationCommands, kAnimationActorTabs);
+    EXPECT_EQ(PickOwner(int16_t(origin.x), int16_t(origin.y)), 0);
+}
+
+// With nothing selected the pose screen's slider opens where a new actor's
+// scale lies, and its controls change nothing.
+TEST_F(Screens, WithNothingSelectedThePoseScreenChangesNothing) {
+    StoreSquare();
+    Strip(kAnimationCommands, kAnimationAddStrip, kAddActorCell);
+    stage_screen.selected_actor = -1;
+    Script("tap 120 60\ndrag 219 100 219 180 5\ntap 150 190\ntap 120 60");
+    Strip(kAnimationCommands, kAnimationPlayStrip, kPoseCell);
+    EXPECT_EQ(stage_screen.scale_slider_value, 6);
+    Strip(kAnimationCommands, kAnimationPlayStrip, kPoseCell);
+    EXPECT_EQ(std::tuple(stage.actors[0].pose.scale, stage.actors[0].pose.angle, stage.key_count), std::tuple(1638, 0, 0));
 }
 
 }  // namespace
