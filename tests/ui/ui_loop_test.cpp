@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -154,6 +155,7 @@ TEST(WidgetDrawing, ImagesComeFromTheirPlaceInTheSkinAndNeverFromOutsideIt) {
         {Record(kImageButton, 1, 100, 100, 110, 105, 2, 3, 20, 30), 0, 1, {{100, 100, 20, 30}}},
         {Record(kButtonStripVertical, 1, 200, 0, 210, 40, 4, 0, 10, 10, &v), 2, 1, {{200, 0, 4, 0}, {200, 20, 14, 20}}},
         {Record(kButtonStripHorizontal, 1, 20, 0, 50, 20, 0, 10, 15, 20, &v), 1, 0, {{35, 0, 15, 10}}},
+        {Record(kChooserVertical, 1, 0, 0, 20, 20, 0, 0, 20, 20, &v, 5), 2, 0, {{0, 0, 20, 40}}},  // the item's highlight
         {Record(kChooserVertical, 1, 0, 0, 20, 20, 0, 0, 20, 20, &v, 5), 40, 0, {{0, 0, -1, -1}}},
         {Record(kChooserVertical, 1, 0, 0, 20, 20, 0, 0, 20, 20, &v, 5), -1, 0, {{0, 0, -1, -1}}},
         {Record(kListStripHorizontal, 1, 0, 100, 60, 120, 0, 44, 20, 20, &v), 1 << 30, 0, {{20, 100, 20, 44}}},
@@ -169,6 +171,15 @@ TEST(WidgetDrawing, ImagesComeFromTheirPlaceInTheSkinAndNeverFromOutsideIt) {
             EXPECT_EQ(PixelAt(p[0], p[1]), p[2] < 0 ? 0 : skin->words[p[3] * 64 + p[2]])
                 << "type " << int(w.type) << ", pressed " << int(r.pressed) << " at " << p[0] << "," << p[1];
     }
+    // Of three tabs the second, selected, is yellow and the others green;
+    // number tabs run left from the right end, letter tabs down from the top.
+    int32_t count = 3;
+    v = 1;
+    ResetTestSurface(0);
+    DrawWidget(Record(kNumberTabs, 0, 30, 300, 239, 319, WidgetParam(&count), WidgetParam(&v)), skin);
+    DrawWidget(Record(kLetterTabs, 0, 0, 20, 19, 300, WidgetParam(&count), WidgetParam(&v)), skin);
+    for (auto [x, y, word] : {std::tuple(205, 316, 0x0640), {215, 316, 0xCE40}, {15, 24, 0x0640}, {4, 40, 0xCE40}})
+        EXPECT_EQ(PixelAt(x, y), word) << x << "," << y;
     FreeSkinPicture(skin);
 }
 
