@@ -13,6 +13,7 @@
 #include "screens/colour_picker.h"
 #include "screens/drawing_editor.h"
 #include "screens/pose_screen.h"
+#include "screens/shape_picking.h"
 #include "screens/screen_state.h"
 #include "support/headless_session.h"
 #include "surface/pick_list.h"
@@ -133,6 +134,19 @@ TEST_F(Screens, NewDrawingsStopAtSlot63) {
     Strip(kEditorCommands, kEditorNewDrawingStrip, 0);
     EXPECT_EQ(Slots(), std::tuple(63, 63, 4));
     EXPECT_TRUE(SlotHoldsDrawing(library, 62));
+}
+
+// A shape is picked up to a pixel outside its bounds, a vertex from 3 pixels
+// before it to 4 after; anything else is a miss.
+TEST_F(Screens, PickRectsReachAPixelRoundAShapeAndAHandleRoundAVertex) {
+    Box();
+    const Point32 corner = MapPoint(editor.view, drawing.vertices[0].x, drawing.vertices[0].y);
+    const int16_t x = int16_t(corner.x), y = int16_t(corner.y);
+    BuildShapePickList();
+    EXPECT_EQ(std::tuple(PickOwner(x - 1, y + 5), PickOwner(x - 2, y + 5)), std::tuple(0, -1)) << x << "," << y;
+    BuildVertexPickList(0);
+    EXPECT_EQ(std::tuple(PickOwner(x - 3, y - 3), PickOwner(x + 4, y + 4), PickOwner(x - 4, y), PickOwner(x + 5, y)),
+              std::tuple(0, 0, -1, -1));
 }
 
 // With no drawing in the library nothing is added or played: not even the

@@ -30,15 +30,17 @@ TEST(FontTable, AccentedLettersKeepTheirBaseAndUndesignedCodesShowTheBar) {
 
 // "!" is column 1 of rows 1..7 and 9 ("A" has 7 columns); bold widens each
 // bit by a pixel to the right, large doubles rows and columns. Each style
-// returns the plain advance; a string steps by it (+1 bold, x2 large).
+// returns the plain advance; a string steps by it (+1 bold, x2 large), and
+// centred it starts half its width and height before the centre.
 TEST(FontGlyph, EachStyleDrawsItsPixelsAndStepsByItsAdvance) {
     using GlyphFn = int (*)(ScreenSurface&, int16_t, int16_t, uint8_t);
     using TextFn = void (*)(ScreenSurface&, int16_t, int16_t, const char*);
     const struct {
         GlyphFn glyph;
-        TextFn text;
+        TextFn text, centred;
         int scale, extra, width;
-    } styles[] = {{DrawGlyph, DrawText, 1, 0, 1}, {DrawGlyphBold, DrawTextBold, 1, 1, 2}, {DrawGlyphLarge, DrawTextLarge, 2, 0, 2}};
+    } styles[] = {{DrawGlyph, DrawText, DrawTextCentred, 1, 0, 1}, {DrawGlyphBold, DrawTextBold, DrawTextBoldCentred, 1, 1, 2},
+                  {DrawGlyphLarge, DrawTextLarge, DrawTextLargeCentred, 2, 0, 2}};
     for (const auto& style : styles) {
         ResetTestSurface();
         EXPECT_EQ(style.glyph(surface, 10, 20, '!'), 2);
@@ -53,8 +55,12 @@ TEST(FontGlyph, EachStyleDrawsItsPixelsAndStepsByItsAdvance) {
         style.text(surface, 3, 40, "Aj W\xE9!");
         const auto whole = SurfaceSnapshot();
         ResetTestSurface();
-        for (int x = 3; const char ch : std::string("Aj W\xE9!")) x += style.scale * style.glyph(surface, int16_t(x), 40, uint8_t(ch)) + style.extra;
+        int x = 3;
+        for (const char ch : std::string("Aj W\xE9!")) x += style.scale * style.glyph(surface, int16_t(x), 40, uint8_t(ch)) + style.extra;
         EXPECT_TRUE(whole == SurfaceSnapshot()) << style.scale << style.extra;
+        ResetTestSurface();
+        style.centred(surface, int16_t(3 + (x - 3) / 2), int16_t(40 + 6 * style.scale), "Aj W\xE9!");
+        EXPECT_TRUE(whole == SurfaceSnapshot()) << "centred " << style.scale << style.extra;
     }
     ResetTestSurface();
     EXPECT_EQ(DrawGlyph(surface, 50, 50, 'A'), 7);
