@@ -8,6 +8,7 @@
 #include "animation/stage.h"
 #include "drawing/drawing.h"
 #include "drawing/library.h"
+#include "raster/lines.h"
 #include "raster/panels.h"
 #include "screens/animation_screen.h"
 #include "screens/colour_picker.h"
@@ -137,8 +138,10 @@ TEST_F(Screens, NewDrawingsStopAtSlot63) {
 }
 
 // A shape is picked up to a pixel outside its bounds, a vertex from 3 pixels
-// before it to 4 after; anything else is a miss.
-TEST_F(Screens, PickRectsReachAPixelRoundAShapeAndAHandleRoundAVertex) {
+// before it to 4 after; a tap that misses every vertex keeps the selected one.
+// A drag's steps add up to the whole distance; the box round the selected
+// shape inverts what it crosses and leaves the pen plain.
+TEST_F(Screens, PickingDraggingAndTheSelectionBox) {
     Box();
     const Point32 corner = MapPoint(editor.view, drawing.vertices[0].x, drawing.vertices[0].y);
     const int16_t x = int16_t(corner.x), y = int16_t(corner.y);
@@ -147,6 +150,23 @@ TEST_F(Screens, PickRectsReachAPixelRoundAShapeAndAHandleRoundAVertex) {
     BuildVertexPickList(0);
     EXPECT_EQ(std::tuple(PickOwner(x - 3, y - 3), PickOwner(x + 4, y + 4), PickOwner(x - 4, y), PickOwner(x + 5, y)),
               std::tuple(0, 0, -1, -1));
+    WidgetRecord canvas = {};
+    editor.selected_vertex = 2;
+    VertexStylus(canvas, 200, 300);
+    EXPECT_EQ(editor.selected_vertex, 2);
+
+    editor.selected_shape = 0;
+    ui.start_x = uint16_t(x), ui.start_y = uint16_t(y);
+    canvas.pressed = 1;
+    for (int step = 1; step <= 3; ++step) ShapeStylus(canvas, int16_t(x + 10 * step), int16_t(y + 5 * step));
+    const Point32 moved = MapPoint(editor.view, drawing.vertices[0].x, drawing.vertices[0].y);
+    EXPECT_EQ(std::pair(moved.x - x, moved.y - y), std::pair(30, 15));
+    ResetTestSurface(0x1234);
+    SelectionBoxOverlay(canvas, nullptr);
+    EXPECT_GT(CountPixelsNot(0x1234), 0) << "the box";
+    surface.pen_colour.word = 0;
+    DrawHSpan(surface, 0, 300, 10);
+    EXPECT_EQ(PixelAt(5, 300), 0);
 }
 
 // With no drawing in the library nothing is added or played: not even the
