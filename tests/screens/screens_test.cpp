@@ -169,6 +169,23 @@ TEST_F(Screens, PickingDraggingAndTheSelectionBox) {
     EXPECT_EQ(PixelAt(5, 300), 0);
 }
 
+// The picker's controls make the colour (the square's column is saturation
+// / 2, its row lightness / 2) with the alpha chosen; a colour taken back puts
+// the controls where it lies, so they make it again.
+TEST_F(Screens, PickerControlsMakeTheColourAndAColourSetsThem) {
+    picker.hue_value = 160;
+    picker.square_value = 59 * kSquareCells + 119;
+    picker.alpha_value = 128;
+    ColourPickerRedraw();
+    const ColourRecord made = current_colour;
+    EXPECT_EQ(std::tuple(made.red, made.green, made.blue, made.alpha), std::tuple(1, 1, 250, 128));
+    picker = PickerState{};
+    SyncPickerFromColour(made);
+    ColourPickerRedraw();
+    EXPECT_EQ(current_colour.word, made.word);
+    EXPECT_EQ(std::tuple(picker.hue_value, picker.alpha_value), std::tuple(160, 128));
+}
+
 // With no drawing in the library nothing is added or played: not even the
 // picks are refreshed. Adding leaves the picks, a tab press refreshes them;
 // taking tabs away stops at none.
