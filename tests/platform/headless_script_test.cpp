@@ -51,25 +51,14 @@ TEST(HeadlessScript, EachErrorNamesFileAndLineAndNothingRuns) {
     const char* cases[][2] = {
         {"tap 1 2\nfrob 3\n", "test.script:2: unknown command \"frob\""},
         {"\n# comment\ntap 1\n", "test.script:3: wrong number of arguments: 1 given, the form is \"tap X Y\""},
-        {"up 5", ":1: wrong number of arguments"},
-        {"drag 1 2 3", ":1: wrong number of arguments"},
         {"drag 1 2 3 4 5 6", ":1: wrong number of arguments"},
-        {"shot", ":1: wrong number of arguments"},
-        {"expect 1 2", ":1: wrong number of arguments"},
-        {"tap 1x 2", ":1: \"1x\" is not a decimal integer"},
         {"tap +3 2", ":1: \"+3\" is not a decimal integer"},
-        {"tap - 2", ":1: \"-\" is not a decimal integer"},
         {"wait 1.5", ":1: \"1.5\" is not a decimal integer"},
         {"tap 40000 0", ":1: coordinate 40000 is out of range"},
-        {"move 0 -99999999999999999999", ":1: coordinate -99999999999999999999 is out of range"},
-        {"drag 0 0 9 9 0", ":1: steps 0 is out of range"},
         {"drag 0 0 9 9 1001", ":1: steps 1001 is out of range"},
         {"wait -1", ":1: wait -1 is out of range"},
         {"expect 240 0 000000", ":1: expect: the point lies outside the 240 x 320 screen"},
-        {"expect 0 -1 000000", ":1: expect: the point lies outside"},
         {"expect 0 0 00000G", ":1: expect: the colour is six hexadecimal digits"},
-        {"expect 0 0 0000000", ":1: expect: the colour is six hexadecimal digits"},
-        {"tap 1 1\ntap 2 2\nTap 3 3", "test.script:3: unknown command \"Tap\""},
     };
     for (const auto& c : cases) {
         ResetHeadless();
@@ -102,40 +91,11 @@ TEST(HeadlessTiming, StepsArriveAtTheDocumentedTimes) {
     for (const auto& c : cases) {
         Load(c[0]);
         EXPECT_EQ(Deliveries(), c[1]) << c[0];
+        Message m;
+        EXPECT_EQ(kBackend->peek_message() + kBackend->get_message(&m), 0) << "the close comes once";
         EXPECT_TRUE(HeadlessScriptFinished());
         EXPECT_EQ(HeadlessLinesLeft(), 0);
     }
-}
-
-// An empty peek takes a millisecond; a loaded script starts at the clock's
-// time; the close message comes once; a command counts as run at its end.
-TEST(HeadlessTiming, EmptyPeeksTakeAMillisecondAndCommandsCountWhenDone) {
-    Load("wait 50\n");
-    for (uint32_t i = 1; i <= 50; ++i) {
-        EXPECT_EQ(kBackend->peek_message(), 0);
-        EXPECT_EQ(kBackend->tick_count(), 1000000u + i);
-    }
-    EXPECT_EQ(kBackend->peek_message(), 1);
-    Message m = {};
-    ASSERT_EQ(kBackend->get_message(&m), 1);
-    EXPECT_EQ(m.message, 16u);
-    EXPECT_EQ(kBackend->tick_count(), 1000051u);
-    EXPECT_EQ(kBackend->peek_message(), 0);
-    EXPECT_EQ(kBackend->get_message(&m), 0);
-
-    char error[64];
-    ASSERT_TRUE(LoadHeadlessScriptText("again", "tap 1 1\n\ndrag 0 0 10 10 2\nwait 100\n", error, sizeof error));
-    EXPECT_EQ(HeadlessLinesLeft(), 3);
-    EXPECT_EQ(kBackend->peek_message(), 1);
-    EXPECT_EQ(HeadlessLinesLeft(), 2);
-    kBackend->get_message(&m);
-    kBackend->get_message(&m);
-    while (kBackend->peek_message() == 0) {
-    }
-    kBackend->get_message(&m);  // the drag's down: the drag is not done
-    EXPECT_EQ(HeadlessLinesLeft(), 2);
-    Deliveries();
-    EXPECT_EQ(HeadlessLinesLeft(), 0);
 }
 
 // Each channel's top bits, the low bits zero: r << 3, g << 2, b << 3.
@@ -144,10 +104,7 @@ TEST(HeadlessFrames, ShotIsA240By320RgbPngOfTheLastFrame) {
     Load(("shot " + folder.Path() + "/frame.png\n").c_str());
     uint16_t* frame = kBackend->begin_draw();
     std::fill(frame, frame + 240 * 320, 0);
-    frame[0] = 0xF800;
-    frame[1] = 0x07E0;
-    frame[2] = 0x001F;
-    frame[319 * 240 + 239] = 0xFFFF;
+    frame[0] = 0xF800, frame[1] = 0x07E0, frame[2] = 0x001F, frame[319 * 240 + 239] = 0xFFFF;
     kBackend->end_draw();
     Deliveries();
     EXPECT_EQ(HeadlessFramesPresented(), 1u);
@@ -155,8 +112,8 @@ TEST(HeadlessFrames, ShotIsA240By320RgbPngOfTheLastFrame) {
     DecodedImage image;
     ASSERT_TRUE(DecodeImageFile("\\frame.png", &image));
     EXPECT_EQ(image.width * 1000 + image.height, 240320);
-    const std::vector<uint8_t> start(image.rgb, image.rgb + 12), last(image.rgb + 230397, image.rgb + 230400);
-    EXPECT_EQ(start, (std::vector<uint8_t>{248, 0, 0, 0, 252, 0, 0, 0, 248, 0, 0, 0}));
-    EXPECT_EQ(last, (std::vector<uint8_t>{248, 252, 248}));
+    std::vector<uint8_t> seen(image.rgb, image.rgb + 12);
+    seen.insert(seen.end(), image.rgb + 230397, image.rgb + 230400);
+    EXPECT_EQ(seen, (std::vector<uint8_t>{248, 0, 0, 0, 252, 0, 0, 0, 248, 0, 0, 0, 248, 252, 248}));
     FreeDecodedImage(&image);
 }

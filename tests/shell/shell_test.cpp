@@ -1,14 +1,22 @@
-// The shell's life cycle and the message pump, over the headless backend's
-// trace of life-cycle calls, its messages served from a queue.
+// The shell's life cycle and message pump over the headless backend's trace;
+// the program's start-up, shutdown and settings (the browser's directory).
+#include "shell/shell.h"
+
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <deque>
 #include <string>
 
-#include "shell/shell.h"
+#include "drawing/drawing.h"
+#include "platform/host_files.h"
+#include "screens/file_browser.h"
+#include "shell/main_loop.h"
 #include "support/headless_session.h"
+#include "support/test_files.h"
 
 namespace {
 
@@ -41,17 +49,28 @@ class Shell : public HeadlessSession {
     }
 };
 
-const char* const kTearDown =
-    "close_input close_display set_taskbar_visible(1) destroy_window close_input close_display set_taskbar_visible(1)";
+// The settings and the skin live in tovu/ under a temporary device root.
+class StartUp : public HeadlessSession {
+  protected:
+    void SetUp() override {
+        HeadlessSession::SetUp();
+        ASSERT_EQ(mkdir((root + "/tovu").c_str(), 0755), 0);
+        SetDeviceRoot(root.c_str());
+    }
+    void Settings(const std::string& bytes) { ASSERT_TRUE(WriteFile(root + "/tovu/kalvenorix.ini", bytes)); }
+    TemporaryFolder folder;
+    const std::string root = folder.Path();
+};
 
 }  // namespace
 
-// The destroy message repeats the closes, as the handheld's window procedure did.
+// The destroy message repeats the closes, as the handheld's window procedure
+// did; a window that cannot be made ends the shell at once.
 TEST_F(Shell, StartsUpAndTearsDownInOrderAndAFailedWindowEndsAtOnce) {
     EXPECT_EQ(ShellMain(1, [] { platform->suspend(); }), 0);
-    EXPECT_EQ(HeadlessTrace(), "set_taskbar_visible(0) create_window open_display open_input suspend " +
-                                   std::string(kTearDown));
-    EXPECT_EQ(shell.window, 0);
+    EXPECT_STREQ(HeadlessTrace(), "set_taskbar_visible(0) create_window open_display open_input suspend close_input "
+                                  "close_display set_taskbar_visible(1) destroy_window close_input close_display "
+                                  "set_taskbar_visible(1)");
     ResetHeadless();
     platform = &kNoWindow;
     EXPECT_EQ(ShellMain(1, [] { platform->suspend(); }), 0);
@@ -70,8 +89,7 @@ TEST_F(Shell, PumpKeepsTheStylusStateAndFocusMessagesDriveTheDisplay) {
     };
     EXPECT_EQ(pump({Pen(kMessageLeftButtonDown, 1234, 34567)}), "1234,34567 tap 1 down 1");
     // A tap inside one pump is still seen; up keeps the position of the last move.
-    EXPECT_EQ(pump({Pen(kMessageLeftButtonDown, 1, 2), Pen(kMessageMouseMove, 50, 60),
-                    Pen(kMessageLeftButtonUp, 200, 300)}),
+    EXPECT_EQ(pump({Pen(kMessageLeftButtonDown, 1, 2), Pen(kMessageMouseMove, 50, 60), Pen(kMessageLeftButtonUp, 200, 300)}),
               "50,60 tap 1 down 0");
     EXPECT_STREQ(HeadlessTrace(), "");
     EXPECT_EQ(pump({Pen(kMessageKillFocus), Pen(kMessageSetFocus), Pen(kMessageSettingChange), Pen(kMessageKeyDown),
@@ -96,4 +114,44 @@ TEST_F(Shell, ClosingTheWindowFreesTheProgramTearsDownAndEnds) {
         ::testing::ExitedWithCode(0),
         "open_input resume close_input close_display set_taskbar_visible.1. destroy_window close_input "
         "close_display set_taskbar_visible.1.$");
+}
+
+// The line's terminator is not part of the path; a missing backslash is added
+// at either end where it fits in the 512-byte path. An empty file changes nothing.
+TEST_F(StartUp, TheSettingsNameTheBrowsersDirectory) {
+    const std::string long_line = "\\" + std::string(700, 'x') + "\n", fits = "\\" + std::string(509, 'y');
+    const std::pair<std::string, std::string> rows[] = {
+        {"", std::string(511, 'z')}, {"\n", "\\"}, {"\\tovu\\\nsecond line\n", "\\tovu\\"}, {"\\last\\", "\\last\\"},
+        {"\\My Documents\\\r\n", "\\My Documents\\"}, {"\\a\n", "\\a\\"}, {"d\r\n", "\\d\\"},
+        {"docs\\pictures", "\\docs\\pictures\\"}, {long_line, long_line.substr(0, 511)}, {fits + "\n", fits + "\\"}};
+    for (const auto& [file, directory] : rows) {
+        Settings(file);
+        std::memset(files.directory, 'z', 511);
+        files.directory[511] = '\0';
+        ReadSettings();
+        EXPECT_EQ(files.directory, directory) << "file: " << file;
+    }
+}
+
+// The splash is the only frame until the first screen; start-up reads the
+// settings and the skin; shutdown frees what start-up allocated, once.
+TEST_F(StartUp, ShowsTheSplashBuildsTheObjectsAndFreesThemOnce) {
+    Settings("\\docs\\\n");
+    ASSERT_TRUE(WriteFile(root + "/tovu/skin1.png", ReadFile(KN_ASSET_DIR "/device/tovu/skin1.png")));
+    StartProgram();
+    EXPECT_EQ(HeadlessFramesPresented(), 1u);
+    int white = 0, other = 0;  // white text in the middle band, black elsewhere
+    for (int i = 0; i < 240 * 320; ++i) {
+        const bool middle = i / 240 >= 148 && i / 240 < 172 && i % 240 >= 40 && i % 240 < 200;
+        (middle ? white : other) += middle ? HeadlessLastFrame()[i] == 0xFFFF : HeadlessLastFrame()[i] != 0;
+    }
+    EXPECT_TRUE(white > 100 && other == 0) << white << " white, " << other << " other";
+    EXPECT_STREQ(files.directory, "\\docs\\");
+    EXPECT_EQ(ui.stroke_colour.alpha, 255) << "the preview takes the current colour";
+    ASSERT_NE(ui.skin, nullptr);
+    EXPECT_EQ(drawing.shape_capacity, 512u);
+    StopProgram();
+    EXPECT_EQ(ui.skin, nullptr);
+    EXPECT_EQ(drawing.vertices, nullptr);
+    StopProgram();
 }

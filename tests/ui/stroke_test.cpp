@@ -1,4 +1,4 @@
-// Stroke capture with its thinning, and the preview of each canvas mode.
+// Stroke capture with its thinning (the previews are the UI loop test's).
 #include "ui/stroke.h"
 
 #include <gtest/gtest.h>
@@ -7,7 +7,6 @@
 #include <utility>
 #include <vector>
 
-#include "support/test_surface.h"
 #include "ui/ui_loop.h"
 
 namespace {
@@ -47,29 +46,6 @@ TEST(StrokeCapture, AFullStrokeDropsNewCornersButMovesItsLiveEnd) {
     AddStrokePoint(ui, int16_t(3 * last.x - 2 * before.x), int16_t(3 * last.y - 2 * before.y));
     EXPECT_EQ(ui.point_count, 512);
     EXPECT_EQ(ui.stroke[512].x, 3 * last.x - 2 * before.x);
-}
-
-// Each row: the press, the drags, pixels in the stroke colour and one left white.
-TEST(StrokePreview, EachCanvasModeDrawsItsShapeInTheStrokeColour) {
-    const struct { int16_t mode; Points points, red; std::pair<int, int> white; } rows[] = {
-        {kCanvasFilled, {{20, 20}, {100, 20}, {100, 100}, {20, 100}}, {{60, 60}}, {150, 60}},
-        {kCanvasLine, {{10, 10}, {50, 10}}, {{30, 10}}, {30, 11}},
-        {kCanvasCircle, {{120, 160}, {120, 180}}, {{120, 179}, {101, 160}}, {120, 160}},  // radius 19
-        {kCanvasEllipse, {{120, 160}, {150, 150}}, {{150, 160}, {90, 160}, {120, 150}, {120, 170}}, {120, 160}},
-        {kCanvasNone, {{10, 10}, {50, 10}}, {}, {30, 10}},
-    };
-    for (const auto& r : rows) {
-        ResetTestSurface(0xFFFF);
-        surface.pen_colour.word = 0;
-        ui.stroke_colour = MakeColour(255, 0, 0, 255);
-        ui.canvas_mode = r.mode;
-        Capture(r.points);
-        ui.start_x = uint16_t(r.points.front().first), ui.start_y = uint16_t(r.points.front().second);
-        ui.current_x = uint16_t(r.points.back().first), ui.current_y = uint16_t(r.points.back().second);
-        DrawStrokePreview(ui);
-        for (const auto& [x, y] : r.red) EXPECT_EQ(PixelAt(x, y), 0xF800) << "mode " << r.mode << " at " << x << "," << y;
-        EXPECT_EQ(PixelAt(r.white.first, r.white.second), 0xFFFF) << "mode " << r.mode;
-    }
 }
 
 }  // namespace
