@@ -1,7 +1,6 @@
-// Export as a person runs it: options, script commands, Ctrl+E (through a
-// script and through the real window), bad input refused in one line with
-// no file left behind, and the README's examples still what the program
-// makes.
+// The program as a person runs it: options and script commands, refusals
+// in one line with no file left behind, Ctrl+E, undo and redo through the
+// real window, and the README's export examples still what it makes.
 #include <dirent.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -49,7 +48,7 @@ const char kDrawAndAnimate[] =
     "key 3\ndrag 60 100 150 200 4\ntap 230 10\ntap 230 30\ntap 10 310\n"
     "drag 100 150 80 130 4\ntap 229 130\ndrag 80 130 160 200 4\n";
 
-TEST(ExportRuns, BadInputIsRefusedInOneLineAndLeavesNoFile) {
+TEST(CommandLine, RefusalsSayWhyInOneLineAndLeaveNoFile) {
     const struct {
         const char* prefix;
         const char* script;  // run with --script when not empty
@@ -58,6 +57,12 @@ TEST(ExportRuns, BadInputIsRefusedInOneLineAndLeavesNoFile) {
         const char* said;
         const char* absent;  // a file that must not exist afterwards
     } kRows[] = {
+        // No display: at once, not a window nobody sees (timeout would stop a hang with 124).
+        {"unset SDL_VIDEODRIVER;", "", "--no-keep", 2, "no display found", ""},
+        {"", "", "--no-keep --workspace /tmp/w.knw", 2, "contradict", ""},
+        {"", "", "--scale 2x", 2, "--scale takes a whole number", ""},
+        {"", "", "--scale 9!", 2, "--scale takes a whole number", ""},
+        {"", "", "--help", 0, "Ctrl+Z", ""},  // the key list is part of the help
         {"", "", "--export-svg o.svg --slot 64", 2, "--slot takes a library slot from 0 to 63, not '64'", "o.svg"},
         {"", "", "--no-keep --export-svg o.svg --slot 5", 2, "--export-svg: slot 5 holds no drawing", "o.svg"},
         {"", "", "--slot 3", 2, "--slot goes with --export-svg", ""},
@@ -126,8 +131,10 @@ TEST(ExportRuns, TheReadmeExamplesAreWhatTheProgramMakes) {
         EXPECT_TRUE(ReadFile(folder.Path() + "/" + name) == ReadFile(docs + "/" + name)) << name << ": make export-examples";
 }
 
-// Ctrl+E in the window: the names show in the title, which then goes back.
-TEST(ExportRuns, CtrlEInTheWindowShowsTheNamesInTheTitle) {
+// Undo, redo and Ctrl+E typed into the window: two rectangles drawn, both
+// undone, one redone, then exported. The export's name shows in the title,
+// which then goes back; its SVG holds the one rectangle.
+TEST(WindowKeys, UndoRedoAndExportReachTheModel) {
     if (!CanOpenVirtualDisplay()) GTEST_SKIP() << "Xvfb or xdotool is not installed";
     TemporaryFolder folder;
     WriteFile(folder.Path() + "/run.sh",
@@ -135,17 +142,25 @@ TEST(ExportRuns, CtrlEInTheWindowShowsTheNamesInTheTitle) {
               "ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 SDL_VIDEODRIVER=x11 timeout 120 '" KN_EXECUTABLE
               "' --no-keep --scale 1 --export-dir out >/dev/null 2>&1 & program=$!\n"
               "w=$(timeout 20 xdotool search --sync --name KalveNorix | head -n 1)\n"
-              "sleep 1; xdotool key --window \"$w\" ctrl+e\n"
-              "for i in $(seq 300); do xdotool getwindowname \"$w\" | grep -q exported && break; sleep 0.1; done\n"
-              "xdotool getwindowname \"$w\" >title.txt\n"
-              "for i in $(seq 300); do [ \"$(xdotool getwindowname \"$w\")\" = KalveNorix ] && break; sleep 0.1; done\n"
-              "xdotool getwindowname \"$w\" >>title.txt\n"
+              "title() { for i in $(seq 300); do xdotool getwindowname \"$w\" | grep -q \"$1\" && break; sleep 0.1; done\n"
+              "          xdotool getwindowname \"$w\" >>title.txt; }\n"
+              "drag() { xdotool mousemove --window \"$w\" $1 $2 mousedown 1; sleep 0.2; xdotool mousemove --window \"$w\" $3 $4\n"
+              "         sleep 0.2; xdotool mousemove --window \"$w\" $5 $6; sleep 0.2; xdotool mouseup 1; sleep 0.5; }\n"
+              "sleep 1; xdotool windowfocus --sync \"$w\" 2>/dev/null; xdotool key --window \"$w\" 3; sleep 0.5\n"
+              "drag 60 100 90 130 120 160; drag 140 200 170 230 200 260\n"
+              "for k in ctrl+z ctrl+z ctrl+shift+z ctrl+e; do xdotool key --window \"$w\" $k; sleep 0.5; done\n"
+              "title exported; title '^KalveNorix$'\n"
               "kill $program; wait $program; kill $xvfb; wait $xvfb 2>/dev/null\n");
     std::system(("cd '" + folder.Path() + "' && bash run.sh").c_str());
     const std::string title = ReadFile(folder.Path() + "/title.txt");
     EXPECT_NE(title.find("KalveNorix - exported drawing-00-"), std::string::npos) << title;
     EXPECT_NE(title.find("\nKalveNorix\n"), std::string::npos) << "the title goes back: " << title;
-    EXPECT_EQ(Names(folder.Path() + "/out").size(), 3u);
+    const std::vector<std::string> names = Names(folder.Path() + "/out");
+    ASSERT_EQ(names.size(), 3u);
+    const std::string svg = ReadFile(folder.Path() + "/out/" + names.back());  // sorted, drawing-00-*.svg comes last
+    int paths = 0;
+    for (size_t at = svg.find("<path"); at != std::string::npos; at = svg.find("<path", at + 1)) ++paths;
+    EXPECT_EQ(paths, 1) << names.back() << ": two rectangles, both undone, one redone";
 }
 
 }  // namespace
