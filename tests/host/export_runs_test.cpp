@@ -1,43 +1,33 @@
 // The program as a person runs it: options and script commands, refusals
 // in one line with no file left behind, Ctrl+E, undo and redo through the
 // real window, and the README's export examples still what it makes.
-#include <dirent.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
-#include "support/test_files.h"
+#include "support/headless_run.h"
 #include "support/virtual_display.h"
 
 namespace {
 
-struct Outcome {
-    int status;
-    std::string said;  // stdout and stderr
-};
-
-// The program without a display, in folder, after the shell words of prefix.
-Outcome RunIn(const std::string& folder, const std::string& prefix, const std::string& arguments) {
-    const std::string said = folder + "/said.txt";
+// The program without a display, in folder, after the shell words of prefix:
+// its exit status and, in out, what it said on stdout and stderr.
+ProgramRun RunIn(const std::string& folder, const std::string& prefix, const std::string& arguments) {
     const int raw = std::system(("cd '" + folder + "' && " + prefix + " env -u DISPLAY -u WAYLAND_DISPLAY timeout 300 '" +
-                                 KN_EXECUTABLE "' " + arguments + " >said.txt 2>&1")
-                                    .c_str());
-    Outcome run = {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(said)};
-    std::remove(said.c_str());
-    return run;
+                                 KN_EXECUTABLE "' " + arguments + " >said.txt 2>&1").c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(folder + "/said.txt"), ""};
 }
 
+// The names in a folder, sorted; none when it does not exist.
 std::vector<std::string> Names(const std::string& folder) {
     std::vector<std::string> names;
-    if (DIR* dir = opendir(folder.c_str())) {
-        while (const dirent* e = readdir(dir))
-            if (e->d_name[0] != '.') names.emplace_back(e->d_name);
-        closedir(dir);
-    }
+    std::error_code missing;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, missing)) names.push_back(entry.path().filename());
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -86,9 +76,9 @@ TEST(CommandLine, RefusalsSayWhyInOneLineAndLeaveNoFile) {
             WriteFile(folder.Path() + "/session.script", row.script);
             arguments += " --script session.script";
         }
-        const Outcome run = RunIn(folder.Path(), row.prefix, arguments);
-        EXPECT_EQ(run.status, row.status) << row.arguments << ": " << run.said;
-        EXPECT_NE(run.said.find(row.said), std::string::npos) << row.arguments << ": " << run.said;
+        const ProgramRun run = RunIn(folder.Path(), row.prefix, arguments);
+        EXPECT_EQ(run.status, row.status) << row.arguments << ": " << run.out;
+        EXPECT_NE(run.out.find(row.said), std::string::npos) << row.arguments << ": " << run.out;
         if (row.absent[0] != '\0') {
             EXPECT_TRUE(ReadFile(folder.Path() + "/" + row.absent).empty()) << row.absent;
         }
@@ -106,16 +96,16 @@ TEST(ExportRuns, CommandLineScriptAndCtrlEWriteEveryFile) {
     TemporaryFolder folder;
     const std::string script = std::string(kDrawAndAnimate) + "export-svg s/a.svg\nexport-frames s/f\n";
     WriteFile(folder.Path() + "/session.script", script + "key ctrl+e\nkey ctrl+e\n");
-    const Outcome run = RunIn(folder.Path(), "XDG_PICTURES_DIR=\"$PWD/pictures\"",
+    const ProgramRun run = RunIn(folder.Path(), "XDG_PICTURES_DIR=\"$PWD/pictures\"",
                           "--no-keep --script session.script --out . --frames 98-100 --export-scale 2 "
                           "--export-svg c.svg --export-svg-all all --export-webp c.webp --export-gif c.gif");
-    ASSERT_EQ(run.status, 0) << run.said;
+    ASSERT_EQ(run.status, 0) << run.out;
     EXPECT_EQ(ReadFile(folder.Path() + "/c.svg"), ReadFile(folder.Path() + "/s/a.svg"));
     EXPECT_NE(ReadFile(folder.Path() + "/c.svg").find("<path"), std::string::npos);
     EXPECT_EQ(Names(folder.Path() + "/all"), std::vector<std::string>{"slot-00.svg"});
     EXPECT_EQ(Names(folder.Path() + "/s/f"), (std::vector<std::string>{"frame-098.png", "frame-099.png", "frame-100.png"}));
     const std::vector<std::string> keyed = Names(folder.Path() + "/pictures/KalveNorix");
-    ASSERT_EQ(keyed.size(), 6u) << run.said;
+    ASSERT_EQ(keyed.size(), 6u) << run.out;
     EXPECT_EQ(std::count_if(keyed.begin(), keyed.end(), [](const std::string& n) { return n.find("drawing-00-") == 0; }), 2);
     EXPECT_EQ(std::count_if(keyed.begin(), keyed.end(), [](const std::string& n) { return n.find(".webp") != std::string::npos; }), 2);
     for (const char* file : {"c.webp", "c.gif"}) EXPECT_GT(ReadFile(folder.Path() + "/" + file).size(), 100u) << file;
@@ -125,8 +115,8 @@ TEST(ExportRuns, CommandLineScriptAndCtrlEWriteEveryFile) {
 TEST(ExportRuns, TheReadmeExamplesAreWhatTheProgramMakes) {
     TemporaryFolder folder;
     const std::string docs = KN_TEST_DIR "/../docs/export";
-    const Outcome run = RunIn(folder.Path(), "", "--no-keep --script '" + docs + "/example.script' --out .");
-    ASSERT_EQ(run.status, 0) << run.said;
+    const ProgramRun run = RunIn(folder.Path(), "", "--no-keep --script '" + docs + "/example.script' --out .");
+    ASSERT_EQ(run.status, 0) << run.out;
     for (const char* name : {"drawing.svg", "animation.gif"})
         EXPECT_TRUE(ReadFile(folder.Path() + "/" + name) == ReadFile(docs + "/" + name)) << name << ": make export-examples";
 }

@@ -157,22 +157,14 @@ TEST_F(Workspace, DamageIsRefusedWholeAndChangesNothing) {
     BuildState(8);
     const Image current = Snapshot();
 
-    std::vector<std::pair<std::string, Image>> bad;
+    const auto changed = [&good](const std::function<void(Image&)>& change) { Image image = good; change(image); return image; };
+    std::vector<std::pair<std::string, Image>> bad = {
+        {"newer version", changed([](Image& i) { i[4] = kWorkspaceVersion + 1; })},
+        {"trailing byte", changed([](Image& i) { i.push_back(0); })},
+        {"sections twice", changed([&good](Image& i) { i.insert(i.end(), good.begin() + 8, good.end()); })}};
     for (size_t cut = 0; cut < good.size(); cut += cut < 64 ? 1 : 97) bad.push_back({"cut", Image(good.begin(), good.begin() + cut)});
-    for (size_t bit = 0; bit < good.size() * 8; bit += 331) {
-        Image flipped = good;
-        flipped[bit / 8] ^= static_cast<uint8_t>(1 << (bit % 8));
-        bad.push_back({"bit " + std::to_string(bit), flipped});
-    }
-    Image newer = good;
-    newer[4] = kWorkspaceVersion + 1;
-    bad.push_back({"newer version", newer});
-    Image extra = good;
-    extra.push_back(0);
-    bad.push_back({"trailing byte", extra});
-    Image twice = good;
-    twice.insert(twice.end(), good.begin() + 8, good.end());
-    bad.push_back({"sections twice", twice});
+    for (size_t bit = 0; bit < good.size() * 8; bit += 331)
+        bad.push_back({"bit " + std::to_string(bit), changed([bit](Image& i) { i[bit / 8] ^= static_cast<uint8_t>(1 << (bit % 8)); })});
     // Values out of their ranges, with good checksums: offsets within each payload.
     const struct { const char* tag; uint32_t offset; int32_t value; bool wide; } kForged[] = {
         {"SCRN", 0, 4, true},   {"SCRN", 8, 64, true},    {"SCRN", 12, 65, true},  {"SCRN", 16, 261, true},
@@ -205,13 +197,9 @@ TEST_F(Workspace, DamageIsRefusedWholeAndChangesNothing) {
 
 // A file written by the first version of the format, kept in the tree.
 TEST_F(Workspace, ReadsTheFirstVersionsFile) {
-    Image image(kWorkspaceCapacity);
-    size_t size = 0;
-    ASSERT_EQ(ReadWholeFile(KN_TEST_DIR "/host/workspace-v1.knw", image.data(), image.size(), &size),
-              ReadResult::kRead);
-    image.resize(size);
+    const std::string bytes = ReadFile(KN_TEST_DIR "/host/workspace-v1.knw");
     const char* why = "";
-    ASSERT_TRUE(Load(image, &why)) << why;
+    ASSERT_TRUE(Load(Image(bytes.begin(), bytes.end()), &why)) << why;
     // Two slots, two actors with a key each; slot B, with one shape, edited last.
     EXPECT_EQ(std::vector<int>({controls.mode, library.slot_count, stage.actor_count, stage.key_count, drawing.shape_count}),
               std::vector<int>({kModeAnimation, 2, 2, 2, 1}));
