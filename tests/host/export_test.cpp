@@ -9,7 +9,6 @@
 #include <webp/demux.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
@@ -41,10 +40,7 @@ int Difference(uint16_t word, const uint8_t* rgb) {
     return most;
 }
 
-struct Point {
-    int16_t x, y;
-    uint8_t type;
-};
+struct Point { int16_t x, y; uint8_t type; };
 
 void AddShape(uint8_t kind, ColourRecord colour, std::initializer_list<Point> points) {
     drawing.shapes[drawing.shape_count++] = {drawing.vertex_count, static_cast<uint16_t>(points.size()),
@@ -58,16 +54,12 @@ constexpr uint8_t C = kPointCorner, Q = kPointControl, E = kPointCurveEnd, S = k
 void BuildDrawing(const std::string& name) {
     drawing.vertex_count = drawing.shape_count = 0;
     const ColourRecord red = MakeColour(220, 30, 40, 255), blue = MakeColour(20, 60, 230, 128);
-    if (name == "curves") {
-        AddShape(kShapeFilled, red, {{-900, -900, C}, {0, -1300, Q}, {900, -900, E}, {600, 0, Q}});
-        AddShape(kShapeOutline, MakeColour(0, 90, 0, 255), {{-1000, 300, C}, {-200, 1200, Q}, {700, 300, E},
-                                                            {900, 1100, Q}, {1100, 700, E}});
-    } else if (name == "holes") {
+    if (name == "holes") {
         AddShape(kShapeFilled, red, {{-800, -800, C}, {800, -800, C}, {800, 800, C}, {-800, 800, C},
                                      {-400, -400, S}, {400, -400, C}, {400, 400, C}, {-400, 400, C}});
         AddShape(kShapeFilled, blue, {{-1100, 900, C}, {1100, 900, C}, {0, 1500, C}, {-300, 1000, S},
                                       {300, 1000, C}, {0, 1300, C}});
-    } else if (name == "translucent") {
+    } else if (name == "translucent curves") {
         AddShape(kShapeFilled, red, {{-900, -900, C}, {300, -900, C}, {300, 300, C}, {-900, 300, C}});
         AddShape(kShapeFilled, blue, {{-300, -300, C}, {900, -300, C}, {900, 900, C}, {-300, 900, C}});
         AddShape(kShapeFilled, MakeColour(40, 200, 60, 60), {{-600, 0, C}, {0, -1200, Q}, {600, 0, E}, {0, 1400, Q}});
@@ -99,7 +91,7 @@ TEST(ExportSvg, RsvgDrawsWhatTheEditorShows) {
     if (!OnPath("rsvg-convert") || !OnPath("xmllint")) GTEST_SKIP() << "librsvg2-bin or libxml2-utils is missing";
     ASSERT_TRUE(SetUpProgram());
     TemporaryFolder folder;
-    for (const char* name : {"curves", "holes", "translucent", "two-stroke outlines", "512-shape scene"}) {
+    for (const char* name : {"holes", "translucent curves", "two-stroke outlines", "512-shape scene"}) {
         BuildDrawing(name);
         EditorShapesOnly();
         std::string svg;
@@ -130,24 +122,16 @@ TEST(ExportSvg, RsvgDrawsWhatTheEditorShows) {
                 marked_near += (Marked(surface.pixel_base[here]) && rsvg_near) + (Marked(image.rgb + here * 3) && canvas_near);
             }
         FreeDecodedImage(&image);
-        const double share = 100.0 * inside_agree / inside, near_share = 100.0 * marked_near / marked;
-        std::printf("%-20s %6.2f%% of %d inside pixels agree; %6.2f%% of %d marked pixels have one near\n", name,
-                    share, inside, near_share, marked);
-        EXPECT_GE(share, 99.0) << name;
-        EXPECT_GE(near_share, 99.0) << name;
+        EXPECT_GE(100.0 * inside_agree / inside, 99.0) << name << ": inside pixels that agree";
+        EXPECT_GE(100.0 * marked_near / marked, 99.0) << name << ": marked pixels with one near";
     }
-    // Ctrl+E's files take a new name rather than replace one.
-    const std::string kept = folder.Path() + "/kept.svg";
+    const std::string kept = folder.Path() + "/kept.svg";  // Ctrl+E's files never replace one
     for (const char* name : {"/kept.svg", "/kept-2.svg"}) {
         ExportTarget target = {kept.c_str(), true, {}, {}};
         ASSERT_TRUE(ExportDrawingSvg(editor.drawing_slot, &target)) << target.message;
         EXPECT_EQ(target.written, folder.Path() + name);
     }
 }
-
-// ---------------------------------------------------------------------------
-// Animations
-// ---------------------------------------------------------------------------
 
 // The stage as the tests set it up, exported into the folder; the export
 // leaves the actors and the screen as they were. The file's path.
@@ -203,7 +187,6 @@ TEST_F(ExportAnimationTest, EveryWebpFrameIsThePlaybackFrame) {
     WebPAnimDecoderDelete(decoder);
     EXPECT_EQ(start_ms, 201 * 48) << "201 frames of 48 ms";
     EXPECT_EQ(wrong, 0);
-    std::printf("WebP: %u frames, %zu bytes\n", info.frame_count, webp.size());
 }
 
 int SquaredDistance(uint16_t word, const GifColorType& c) {
@@ -220,9 +203,7 @@ TEST_F(ExportAnimationTest, GifFramesAddUpAndKeepTheColours) {
     GifFileType* file = DGifOpenFileName(Export(AnimationFormat::kGif, folder_).c_str(), &error);
     ASSERT_NE(file, nullptr);
     ASSERT_EQ(DGifSlurp(file), GIF_OK);
-    std::vector<uint8_t> canvas(kScreenWidth * kScreenHeight * 3);
     int end_cs = 0, frame = 0, not_nearest = 0;
-    double error_sum = 0;
     std::vector<int> nearest_of(65536);  // per colour word, its nearest palette distance
     for (int i = 0; i < file->ImageCount; ++i) {
         std::fill(nearest_of.begin(), nearest_of.end(), -1);
@@ -240,20 +221,16 @@ TEST_F(ExportAnimationTest, GifFramesAddUpAndKeepTheColours) {
                         nearest = std::min(nearest, SquaredDistance(expected_[frame][at], map->Colors[k]));
                 }
                 not_nearest += SquaredDistance(expected_[frame][at], c) != nearest;
-                canvas[at * 3] = c.Red, canvas[at * 3 + 1] = c.Green, canvas[at * 3 + 2] = c.Blue;
             }
         GraphicsControlBlock control;
         ASSERT_EQ(DGifSavedExtensionToGCB(file, i, &control), GIF_OK);
         end_cs += control.DelayTime;
-        for (; frame <= kLastPlayedFrame && (frame * 48 + 9) / 10 < end_cs; ++frame)
-            for (int p = 0; p < kScreenWidth * kScreenHeight; ++p) error_sum += Difference(expected_[frame][p], &canvas[p * 3]);
+        while (frame <= kLastPlayedFrame && (frame * 48 + 9) / 10 < end_cs) ++frame;
         EXPECT_EQ(end_cs, (frame * 48 + 9) / 10) << "frame " << frame;
     }
     EXPECT_EQ(frame, 201);
     EXPECT_EQ(end_cs, 965);
     EXPECT_EQ(not_nearest, 0);
-    std::printf("GIF: %d images; mean error %.2f of 255 (largest channel)\n", file->ImageCount,
-                error_sum / (201.0 * kScreenWidth * kScreenHeight));
     DGifCloseFile(file, &error);
 }
 

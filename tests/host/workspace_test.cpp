@@ -1,18 +1,24 @@
-// The workspace image: exact round trips, damage refused whole, and the
-// version-1 file that later versions must keep reading.
+// The workspace image and the file that keeps it: exact round trips, damage
+// refused whole, the version-1 file read still; across runs of the program,
+// through failed saves, a full disk and a save killed at any moment.
 #include "host/workspace.h"
 
-#include <dirent.h>
-
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstring>
+#include <filesystem>
 #include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "animation/stage.h"
 #include "drawing/library.h"
+#include "host/keep.h"
 #include "platform/headless.h"
 #include "platform/host_files.h"
 #include "platform/safe_files.h"
@@ -21,6 +27,7 @@
 #include "screens/drawing_editor.h"
 #include "screens/screen_state.h"
 #include "shell/main_loop.h"
+#include "support/headless_run.h"
 #include "support/test_surface.h"
 #include "surface/pick_list.h"
 #include "ui/ui_loop.h"
@@ -93,10 +100,12 @@ class Workspace : public ::testing::Test {
         StartProgram();
     }
     void TearDown() override {
+        KeepWorkIn(nullptr);
         StopProgram();
         platform = saved_;
     }
     const PlatformBackend* saved_;
+    TemporaryFolder folder_;
 };
 
 TEST_F(Workspace, LoadingIntoAFreshProgramGivesTheSameStateAndScreen) {
@@ -148,22 +157,14 @@ TEST_F(Workspace, DamageIsRefusedWholeAndChangesNothing) {
     BuildState(8);
     const Image current = Snapshot();
 
-    std::vector<std::pair<std::string, Image>> bad;
+    const auto changed = [&good](const std::function<void(Image&)>& change) { Image image = good; change(image); return image; };
+    std::vector<std::pair<std::string, Image>> bad = {
+        {"newer version", changed([](Image& i) { i[4] = kWorkspaceVersion + 1; })},
+        {"trailing byte", changed([](Image& i) { i.push_back(0); })},
+        {"sections twice", changed([&good](Image& i) { i.insert(i.end(), good.begin() + 8, good.end()); })}};
     for (size_t cut = 0; cut < good.size(); cut += cut < 64 ? 1 : 97) bad.push_back({"cut", Image(good.begin(), good.begin() + cut)});
-    for (size_t bit = 0; bit < good.size() * 8; bit += 331) {
-        Image flipped = good;
-        flipped[bit / 8] ^= static_cast<uint8_t>(1 << (bit % 8));
-        bad.push_back({"bit " + std::to_string(bit), flipped});
-    }
-    Image newer = good;
-    newer[4] = kWorkspaceVersion + 1;
-    bad.push_back({"newer version", newer});
-    Image extra = good;
-    extra.push_back(0);
-    bad.push_back({"trailing byte", extra});
-    Image twice = good;
-    twice.insert(twice.end(), good.begin() + 8, good.end());
-    bad.push_back({"sections twice", twice});
+    for (size_t bit = 0; bit < good.size() * 8; bit += 331)
+        bad.push_back({"bit " + std::to_string(bit), changed([bit](Image& i) { i[bit / 8] ^= static_cast<uint8_t>(1 << (bit % 8)); })});
     // Values out of their ranges, with good checksums: offsets within each payload.
     const struct { const char* tag; uint32_t offset; int32_t value; bool wide; } kForged[] = {
         {"SCRN", 0, 4, true},   {"SCRN", 8, 64, true},    {"SCRN", 12, 65, true},  {"SCRN", 16, 261, true},
@@ -196,35 +197,125 @@ TEST_F(Workspace, DamageIsRefusedWholeAndChangesNothing) {
 
 // A file written by the first version of the format, kept in the tree.
 TEST_F(Workspace, ReadsTheFirstVersionsFile) {
-    Image image(kWorkspaceCapacity);
-    size_t size = 0;
-    ASSERT_EQ(ReadWholeFile(KN_TEST_DIR "/host/workspace-v1.knw", image.data(), image.size(), &size),
-              ReadResult::kRead);
-    image.resize(size);
+    const std::string bytes = ReadFile(KN_TEST_DIR "/host/workspace-v1.knw");
     const char* why = "";
-    ASSERT_TRUE(Load(image, &why)) << why;
-    EXPECT_EQ(controls.mode, kModeAnimation);
-    EXPECT_EQ(library.slot_count, 2);
-    EXPECT_EQ(stage.actor_count, 2);
-    EXPECT_EQ(stage.key_count, 2);
-    EXPECT_EQ(drawing.shape_count, 1);  // slot B, edited last
+    ASSERT_TRUE(Load(Image(bytes.begin(), bytes.end()), &why)) << why;
+    // Two slots, two actors with a key each; slot B, with one shape, edited last.
+    EXPECT_EQ(std::vector<int>({controls.mode, library.slot_count, stage.actor_count, stage.key_count, drawing.shape_count}),
+              std::vector<int>({kModeAnimation, 2, 2, 2, 1}));
 }
 
 // The fuzzer's corpus, replayed: each file is refused or read as a state the
 // program can hold (the target aborts otherwise).
 TEST_F(Workspace, TheFuzzCorpusIsRefusedOrReadSafely) {
-    const std::string folder = KN_TEST_DIR "/../fuzz/corpus/workspace_reader";
-    DIR* dir = opendir(folder.c_str());
-    ASSERT_NE(dir, nullptr);
     int files = 0;
-    Image bytes(kWorkspaceCapacity + 1);
-    while (const dirent* entry = readdir(dir)) {
-        size_t size = 0;
-        if (entry->d_name[0] == '.') continue;
-        ReadWholeFile((folder + "/" + entry->d_name).c_str(), bytes.data(), bytes.size(), &size);
-        EXPECT_EQ(fuzz::WorkspaceInput(bytes.data(), size), 0);
+    for (const auto& entry : std::filesystem::directory_iterator(KN_TEST_DIR "/../fuzz/corpus/workspace_reader")) {
+        const std::string bytes = ReadFile(entry.path());
+        EXPECT_EQ(fuzz::WorkspaceInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()), 0) << entry.path();
         ++files;
     }
-    closedir(dir);
     EXPECT_GT(files, 2);
 }
+
+namespace {
+
+// Runs the program on a script in folder f; its exit status and what it printed.
+ProgramRun RunScript(const TemporaryFolder& f, const std::string& script, const std::string& options) {
+    WriteFile(f.Path() + "/s.script", script);
+    return RunProgram("--script " + f.Path() + "/s.script --out " + f.Path() + " " + options, f.Path());
+}
+
+// A rectangle, then the animation screen (the mode selector saves too).
+const char kDrawThenAnimate[] = "tap 210 10\ntap 210 50\ndrag 60 100 120 160 4\ntap 230 10\ntap 230 30\nwait 20\nshot a.png\n";
+const char kJustLook[] = "wait 20\nshot b.png\n";
+
+// A run opens where the last kept run ended, and only with --workspace; a
+// damaged file is moved aside whole, never written over.
+TEST(KeepWork, RunsKeepTheirWorkAndSetDamageAside) {
+    TemporaryFolder f;
+    const std::string file = f.Path() + "/w.knw", keep = "--workspace " + file;
+    ASSERT_EQ(RunScript(f, kDrawThenAnimate, keep).status, 0);
+    ASSERT_EQ(RunScript(f, kJustLook, keep).status, 0);
+    EXPECT_EQ(ReadFile(f.Path() + "/a.png"), ReadFile(f.Path() + "/b.png")) << "the second run opens where the first ended";
+    ASSERT_EQ(RunScript(f, kJustLook, "").status, 0);
+    EXPECT_NE(ReadFile(f.Path() + "/a.png"), ReadFile(f.Path() + "/b.png")) << "without --workspace nothing is kept";
+    EXPECT_FALSE(std::filesystem::exists(file + ".refused-1"));
+    for (int k = 1; k <= 2; ++k) {
+        const std::string damaged = "KNWS\x01\x00\x00\x00 not what it should be " + std::to_string(k);
+        WriteFile(file, damaged);
+        const ProgramRun run = RunScript(f, kDrawThenAnimate, keep);
+        ASSERT_EQ(run.status, 0);
+        const std::string aside = file + ".refused-" + std::to_string(k);
+        EXPECT_EQ(ReadFile(aside), damaged) << "kept whole as " << aside;
+        EXPECT_NE(run.err.find(file + " was refused"), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find(aside), std::string::npos) << run.err;
+    }
+    // The fresh work of the last run was saved and opens again.
+    ASSERT_EQ(RunScript(f, kJustLook, keep).status, 0);
+    EXPECT_EQ(ReadFile(f.Path() + "/a.png"), ReadFile(f.Path() + "/b.png"));
+}
+
+int files_changed = 0;
+
+// A folder that cannot be made: one message, the work stays, the next save
+// after the obstacle is gone succeeds. Only the save that wrote the file
+// tells the host to copy it out.
+TEST_F(Workspace, AnUnwritableFolderGetsOneMessageAndTheNextSaveTriesAgain) {
+    const std::string blocker = folder_.Path() + "/data";
+    WriteFile(blocker, "a file where the folder should be");
+    KeepWorkIn((blocker + "/workspace.knw").c_str());
+    files_changed = 0;
+    SetKeptFilesChanged([] { ++files_changed; });
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(SaveWorkspaceNow() || SaveWorkspaceNow());
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said.find("cannot save"), said.rfind("cannot save")) << "one message: " << said;
+    EXPECT_EQ(files_changed, 0);
+    ASSERT_EQ(unlink(blocker.c_str()), 0);
+    EXPECT_TRUE(SaveWorkspaceNow() && std::filesystem::exists(blocker + "/workspace.knw"));
+    EXPECT_EQ(files_changed, 1);
+    SetKeptFilesChanged(nullptr);
+}
+
+// A save stopped by a full disk (the file-size limit stands for one) or
+// killed at any moment leaves the old file or the new one, whole; the
+// killed writers' temporary files are cleared away at the next load.
+TEST_F(Workspace, AFullDiskOrAKilledSaveLeavesTheOldOrTheNewFile) {
+    const std::string file = folder_.Path() + "/w.knw";
+    Image images[2];
+    for (Image& image : images) {
+        image = Snapshot();
+        for (int k = 0; k < 40; ++k)
+            ASSERT_TRUE(AddEllipse(drawing, editor.inverse_view, static_cast<int16_t>(5 * k), 100, 20, 10, MakeColour(0, k, 0, 255)));
+    }
+    ASSERT_TRUE(WriteFileAtomically(file.c_str(), images[0].data(), images[0].size()));
+    KeepWorkIn(file.c_str());
+    if (const pid_t child = fork(); child == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit = {static_cast<rlim_t>(images[0].size() + 100), static_cast<rlim_t>(images[0].size() + 100)};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        _exit(SaveWorkspaceNow() ? 1 : 0);
+    } else {
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the save on a full disk must fail";
+    }
+    EXPECT_EQ(ReadFile(file), std::string(images[0].begin(), images[0].end()));
+    std::mt19937 random(5);
+    for (int round = 0; round < 1000; ++round) {
+        const pid_t child = fork();
+        if (child == 0)
+            for (int i = 0;; ++i) WriteFileAtomically(file.c_str(), images[i & 1].data(), images[i & 1].size());
+        usleep(random() % 2000);
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+        const std::string now = ReadFile(file);
+        ASSERT_TRUE(Image(now.begin(), now.end()) == images[0] || Image(now.begin(), now.end()) == images[1]) << round;
+    }
+    RemoveStaleTemporaries(file.c_str());
+    int entries = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder_.Path())) entries += entry.is_regular_file();
+    EXPECT_EQ(entries, 1);
+}
+
+}  // namespace
