@@ -31,7 +31,6 @@
 #include "support/test_surface.h"
 #include "surface/pick_list.h"
 #include "ui/ui_loop.h"
-#include "../../fuzz/workspace_target.h"
 
 using Image = std::vector<uint8_t>;
 
@@ -203,18 +202,6 @@ TEST_F(Workspace, ReadsTheFirstVersionsFile) {
     // Two slots, two actors with a key each; slot B, with one shape, edited last.
     EXPECT_EQ(std::vector<int>({controls.mode, library.slot_count, stage.actor_count, stage.key_count, drawing.shape_count}),
               std::vector<int>({kModeAnimation, 2, 2, 2, 1}));
-}
-
-// The fuzzer's corpus, replayed: each file is refused or read as a state the
-// program can hold (the target aborts otherwise).
-TEST_F(Workspace, TheFuzzCorpusIsRefusedOrReadSafely) {
-    int files = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(KN_TEST_DIR "/../fuzz/corpus/workspace_reader")) {
-        const std::string bytes = ReadFile(entry.path());
-        EXPECT_EQ(fuzz::WorkspaceInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()), 0) << entry.path();
-        ++files;
-    }
-    EXPECT_GT(files, 2);
 }
 
 namespace {

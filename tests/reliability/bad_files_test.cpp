@@ -14,6 +14,7 @@
 #include <sstream>
 
 #include "../../fuzz/fuzz_targets.h"
+#include "../../fuzz/workspace_target.h"
 
 // Each changes a device folder that holds the bundled skin, settings naming
 // \pictures, and that folder.
@@ -71,7 +72,8 @@ TEST(BadFiles, TheProgramStartsWhateverTheDeviceFolderHolds) {
 TEST(BadFiles, EveryFuzzCorpusFileGoesThroughItsTarget) {
     const std::pair<const char*, int (*)(const uint8_t*, size_t)> kTargets[] = {
         {"skin_picture", fuzz::SkinPictureInput}, {"settings_file", fuzz::SettingsFileInput},
-        {"session_script", fuzz::SessionScriptInput}, {"directory_listing", fuzz::DirectoryListingInput}};
+        {"session_script", fuzz::SessionScriptInput}, {"directory_listing", fuzz::DirectoryListingInput},
+        {"workspace_reader", fuzz::WorkspaceInput}};
     for (const auto& [name, target] : kTargets) {
         const std::string folder = KN_TEST_DIR "/../fuzz/corpus/" + std::string(name) + "/";
         DIR* dir = opendir(folder.c_str());
