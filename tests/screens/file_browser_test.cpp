@@ -29,14 +29,18 @@ TEST(FileBrowser, ItemsAndListsKeepToTheirBuffers) {
     chmod((folder.Path() + "/ro").c_str(), 0444);
     ListDirectory("\\*.*", file_list, directory_list);
     EXPECT_EQ(std::string(file_list) + " " + directory_list, "x \\a");
+    ListDirectory("\\*.*", file_list, directory_list, 3);  // "\a", its separator and the terminator need 4
+    EXPECT_EQ(std::string(file_list) + " " + directory_list, "x ");
     ListDirectory(("\\" + std::string(300, '.') + "\\*.*").c_str(), file_list, directory_list);
     EXPECT_EQ(std::string(file_list) + directory_list, "");
 }
 
-// A path whose search pattern would not fit (path, name, backslash and
-// "*.*" in 256 bytes) is not entered; going up without an inner backslash
-// ends at the root.
+// The browser starts at the root. A path whose search pattern would not fit
+// (path, name, backslash and "*.*" in 256 bytes) is not entered; going up
+// without an inner backslash ends at the root.
 TEST(FileBrowser, APathThatCouldNotBeListedIsNotEnteredAndUpStopsAtTheRoot) {
+    ResetFiles();
+    EXPECT_STREQ(files.directory, "\\");
     const std::string deep = "\\" + std::string(238, 'p') + "\\";
     std::strcpy(files.directory, deep.c_str());
     std::strcpy(files.directory_list, "\\twelve-bytes|\\eleven-byte");

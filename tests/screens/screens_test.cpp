@@ -169,6 +169,32 @@ TEST_F(Screens, PickingDraggingAndTheSelectionBox) {
     EXPECT_EQ(PixelAt(5, 300), 0);
 }
 
+// Each action leaves the selection on the shape it acted on, wrapping round
+// at the end; deleting the last vertex selects the one before. The curve
+// action makes a curve, the selection canvas takes the shape's colour, and a
+// second outline stroke of one colour joins the first.
+TEST_F(Screens, ActionsKeepTheSelectionOnTheirShape) {
+    Box();
+    Box();
+    editor.selected_shape = 1;
+    Strip(kEditorCommands, kEditorShapeActions, kShapeBack);
+    EXPECT_EQ(editor.selected_shape, 0);
+    Strip(kEditorCommands, kEditorVertexActions, kVertexNextShape, 2);
+    editor.selected_vertex = 3;
+    Strip(kEditorCommands, kEditorVertexActions, kVertexDelete);
+    EXPECT_EQ(std::tuple(editor.selected_shape, editor.selected_vertex), std::tuple(0, 2));
+    editor.selected_vertex = 1;
+    Strip(kEditorCommands, kEditorVertexActions, kVertexToggleCurve);
+    EXPECT_EQ(drawing.vertices[1].type, kPointControl);
+    drawing.shapes[0].colour = MakeColour(0, 0, 255, 255);
+    RunCommand(kEditorCommands, kEditorSelectCanvas);
+    EXPECT_EQ(current_colour.word, drawing.shapes[0].colour.word);
+    editor.tool = kToolOutline;
+    ui.point_count = 2;
+    Strip(kEditorCommands, kStrokeFinished, 0, 2);
+    EXPECT_EQ(drawing.shape_count, 3);
+}
+
 // The picker's controls make the colour (the square's column is saturation
 // / 2, its row lightness / 2) with the alpha chosen; a colour taken back puts
 // the controls where it lies, so they make it again.
@@ -218,6 +244,19 @@ TEST_F(Screens, WithNothingSelectedThePoseScreenChangesNothing) {
     EXPECT_EQ(stage_screen.scale_slider_value, 6);
     Strip(kAnimationCommands, kAnimationPlayStrip, kPoseCell);
     EXPECT_EQ(std::tuple(stage.actors[0].pose.scale, stage.actors[0].pose.angle, stage.key_count), std::tuple(1638, 0, 0));
+    stage_screen.selected_actor = 0;  // leaving the screen keys the current frame
+    stage_screen.current_frame = 7;
+    Script("tap 120 60");
+    Strip(kAnimationCommands, kAnimationPlayStrip, kPoseCell);
+    EXPECT_EQ(std::tuple(stage.key_count, stage.keys[0].frame), std::tuple(1, 7));
+}
+
+// The dial's angle runs clockwise from the right: 900 straight down, 1800
+// left, 2700 straight up, linear in dy / (|dx| + |dy|) within each quadrant.
+TEST(DialAngle, RunsClockwiseFromTheRight) {
+    EXPECT_EQ(std::tuple(DialAngle(5, 5, 9, 5), DialAngle(5, 5, 5, 9), DialAngle(5, 5, 1, 5), DialAngle(5, 5, 5, 1)),
+              std::tuple(0, 900, 1800, 2700));
+    EXPECT_EQ(std::tuple(DialAngle(0, 0, 30, 10), DialAngle(0, 0, -10, -30), DialAngle(0, 0, 0, 0)), std::tuple(225, 2475, 0));
 }
 
 }  // namespace

@@ -10,9 +10,11 @@
 #include <cstring>
 #include <deque>
 #include <string>
+#include <tuple>
 
 #include "drawing/drawing.h"
 #include "platform/host_files.h"
+#include "screens/drawing_editor.h"
 #include "screens/file_browser.h"
 #include "shell/main_loop.h"
 #include "support/headless_session.h"
@@ -138,8 +140,10 @@ TEST_F(StartUp, TheSettingsNameTheBrowsersDirectory) {
 TEST_F(StartUp, ShowsTheSplashBuildsTheObjectsAndFreesThemOnce) {
     Settings("\\docs\\\n");
     ASSERT_TRUE(WriteFile(root + "/tovu/skin1.png", ReadFile(KN_ASSET_DIR "/device/tovu/skin1.png")));
+    editor.current_slot = editor.selected_shape = 9;  // as an earlier run may leave them
     StartProgram();
     EXPECT_EQ(HeadlessFramesPresented(), 1u);
+    EXPECT_EQ(std::tuple(editor.current_slot, editor.selected_shape), std::tuple(0, 0));
     int white = 0, other = 0;  // white text in the middle band, black elsewhere
     for (int i = 0; i < 240 * 320; ++i) {
         const bool middle = i / 240 >= 148 && i / 240 < 172 && i % 240 >= 40 && i % 240 < 200;
