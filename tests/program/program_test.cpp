@@ -7,6 +7,7 @@
 #include <string>
 
 #include "support/headless_run.h"
+#include "support/virtual_display.h"
 
 namespace {
 
@@ -97,18 +98,14 @@ TEST_F(Program, TheFilesScreenPagesThroughItsListsAndEntersDirectories) {
     EXPECT_EQ(run.status, 0) << run.err;
 }
 
-bool OnPath(const char* tool) { return std::system(("command -v " + std::string(tool) + " >/dev/null").c_str()) == 0; }
-
 // The real window under a virtual X server, quit through the selector with
 // mouse clicks; a busy machine may take a click late, so the pair is tried
 // again until the program is gone.
 TEST_F(Program, TheDesktopWindowQuitsThroughTheSelector) {
-    if (!OnPath("Xvfb") || !OnPath("xdotool")) GTEST_SKIP() << "Xvfb or xdotool is not installed";
-    const std::string display = ":" + std::to_string(90 + getpid() % 400), log = dir + "/desktop.txt";
+    if (!CanOpenVirtualDisplay()) GTEST_SKIP() << "Xvfb or xdotool is not installed";
+    const std::string log = dir + "/desktop.txt";
     WriteFile(dir + "/desktop.sh",
-              "Xvfb " + display + " -screen 0 640x480x24 -nolisten tcp >/dev/null 2>&1 & xvfb=$!\n"
-              "export DISPLAY=" + display + "\n"
-              "for i in $(seq 100); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done\n"
+              "cd '" + dir + "'\n" + kStartVirtualDisplay +
               // SDL's system libraries keep allocations at exit; the headless runs check leaks.
               "ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 SDL_VIDEODRIVER=x11 timeout 60 '" KN_EXECUTABLE
               "' --scale 1 >'" + log + "' 2>&1 & program=$!\n"
