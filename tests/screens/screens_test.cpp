@@ -259,4 +259,10 @@ TEST(DialAngle, RunsClockwiseFromTheRight) {
     EXPECT_EQ(std::tuple(DialAngle(0, 0, 30, 10), DialAngle(0, 0, -10, -30), DialAngle(0, 0, 0, 0)), std::tuple(225, 2475, 0));
 }
 
+TEST(ColourPicker, TheReadOutIsUpperCaseHex) {
+    char text[7] = "";
+    FormatColourReadout(MakeColour(0xF0, 0x3C, 0x0A, 255), text);
+    EXPECT_STREQ(text, "F03C0A");
+}
+
 }  // namespace
