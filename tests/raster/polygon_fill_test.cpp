@@ -98,4 +98,8 @@ TEST(PolygonFill, CoverageAtTheEdgesOfSquaresAndSpans) {
     for (int x = 10; x <= 35; ++x) EXPECT_EQ(CoverageAt(x, 7), x <= 14 ? ramps[x - 10] : x <= 30 ? 256 : ramps[x - 26]) << x;
     EXPECT_EQ(CoverageAt(10, 5), 160);
     EXPECT_EQ(std::accumulate(hits.begin(), hits.end(), 0), 4 + 16 + 4 + 1);
+    // A span that starts at the column past the last writes nothing, by either span code.
+    ResetTestSurface();
+    for (auto span : {FillSpanAA, FillSpanFast}) span(surface, 7, 240 * 256, 240 * 256, 250 * 256, 250 * 256);
+    EXPECT_EQ(CountPixelsNot(0xFFFF), 0);
 }
