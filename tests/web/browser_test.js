@@ -222,6 +222,7 @@ async function workSurvivesAReload(browser, url, freshDir) {
   await stored(page);
   await page.reload();
   failures.push(...(await replay(page, parseScript('wait 20\nshot drawn.png\n'), 'mouse', shotDir)).failures);
+  if (failures.length) failures.push('kept: ' + JSON.stringify(await page.evaluate(() => knHost.keep)) + ', said ' + JSON.stringify(said));
   report('the work comes back after a reload', failures);
 
   // Damaged through the page's own folder; the page then keeps nothing, so
