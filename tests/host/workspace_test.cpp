@@ -14,11 +14,13 @@
 #include <functional>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "animation/stage.h"
 #include "drawing/library.h"
 #include "host/keep.h"
+#include "host/undo.h"
 #include "platform/headless.h"
 #include "platform/host_files.h"
 #include "platform/safe_files.h"
@@ -259,9 +261,24 @@ TEST_F(Workspace, AnUnwritableFolderGetsOneMessageAndTheNextSaveTriesAgain) {
     EXPECT_EQ(said.find("cannot save"), said.rfind("cannot save")) << "one message: " << said;
     EXPECT_EQ(files_changed, 0);
     ASSERT_EQ(unlink(blocker.c_str()), 0);
+    ASSERT_TRUE(AddRectangle(drawing, editor.inverse_view, 10, 10, 50, 50, MakeColour(1, 2, 3, 255)));
     EXPECT_TRUE(SaveWorkspaceNow() && std::filesystem::exists(blocker + "/workspace.knw"));
     EXPECT_EQ(files_changed, 1);
+    EXPECT_GT(library.slots[editor.drawing_slot].size, 4u) << "the edited drawing is stored into its slot first";
     SetKeptFilesChanged(nullptr);
+}
+
+// An undo brings the model back and leaves the colour as it is.
+TEST_F(Workspace, UndoBringsBackTheModelAndKeepsTheColour) {
+    ASSERT_TRUE(InitUndo());
+    ResetUndoHistory();
+    ASSERT_TRUE(AddRectangle(drawing, editor.inverse_view, 10, 10, 50, 50, MakeColour(1, 2, 3, 255)));
+    RecordChange();
+    current_colour = MakeColour(200, 100, 50, 128);
+    ASSERT_TRUE(Undo());
+    EXPECT_EQ(drawing.shape_count, 0u);
+    EXPECT_EQ(std::tuple(current_colour.red, current_colour.alpha), std::tuple(200, 128));
+    FreeUndo();
 }
 
 // A save stopped by a full disk (the file-size limit stands for one) or
