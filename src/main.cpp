@@ -44,14 +44,14 @@ enum OptionId : int {
     kOptionVersion,
 };
 
-struct OptionSpec {
+struct OptionEntry {
     const char* name;
     OptionId id;
     const char* value;  // the value's name in --help; null for a flag
     const char* help;   // lines after the first start with a newline
 };
 
-static const OptionSpec kOptionSpecs[] = {
+static const OptionEntry kOptions[] = {
     {"script",  kOptionScript,  "FILE", "run headless: no window, input from the session script FILE"},
     {"out",     kOptionOut,     "DIR",  "folder for the script's screenshots (default: the current folder)"},
     {"root",    kOptionRoot,    "DIR",  "host folder that stands for the device's root \"\\\"\n"
@@ -81,18 +81,18 @@ static const OptionSpec kOptionSpecs[] = {
     {"help",    kOptionHelp,    nullptr, "show this text"},
     {"version", kOptionVersion, nullptr, "show the version"},
 };
-constexpr int kOptionCount = sizeof kOptionSpecs / sizeof kOptionSpecs[0];
+constexpr int kOptionCount = sizeof kOptions / sizeof kOptions[0];
 
 static void PrintUsage() {
     std::puts("Usage: kalvenorix [OPTIONS]\n\n"
               "Vector drawing and cut-out animation on a 240 x 320 stylus screen.\n\n"
               "Options:");
-    for (const OptionSpec& spec : kOptionSpecs) {
+    for (const OptionEntry& entry : kOptions) {
         char left[32];
-        std::snprintf(left, sizeof left, "--%s%s%s", spec.name, spec.value ? " " : "",
-                      spec.value ? spec.value : "");
+        std::snprintf(left, sizeof left, "--%s%s%s", entry.name, entry.value ? " " : "",
+                      entry.value ? entry.value : "");
         std::printf("  %-24s", left);
-        for (const char* line = spec.help; line != nullptr;) {
+        for (const char* line = entry.help; line != nullptr;) {
             const char* end = std::strchr(line, '\n');
             std::printf("%.*s\n", end ? static_cast<int>(end - line) : static_cast<int>(std::strlen(line)), line);
             line = end ? end + 1 : nullptr;
@@ -172,9 +172,9 @@ constexpr int kContinue = -1;
 static int ParseOptions(int argc, char** argv, Options* options) {
     option long_options[kOptionCount + 1] = {};
     for (int i = 0; i < kOptionCount; ++i)
-        long_options[i] = {kOptionSpecs[i].name,
-                           kOptionSpecs[i].value ? required_argument : no_argument, nullptr,
-                           kOptionSpecs[i].id};
+        long_options[i] = {kOptions[i].name,
+                           kOptions[i].value ? required_argument : no_argument, nullptr,
+                           kOptions[i].id};
     opterr = 0;  // the messages below say more
     optind = 1;
     for (;;) {
@@ -247,8 +247,8 @@ static int ParseOptions(int argc, char** argv, Options* options) {
             return UsageError("unknown option '%s'", argv[previous]);
         }
         if (value != nullptr && value[0] == '\0') {
-            for (const OptionSpec& spec : kOptionSpecs)
-                if (spec.id == id) return UsageError("--%s needs a value", spec.name);
+            for (const OptionEntry& entry : kOptions)
+                if (entry.id == id) return UsageError("--%s needs a value", entry.name);
         }
     }
     if (optind < argc) return UsageError("unexpected argument '%s'", argv[optind]);
