@@ -17,6 +17,7 @@
 #include <chrono>
 #include <cstring>
 #include <fstream>
+#include <iostream>
 
 #include "animation/stage.h"
 #include "host/host.h"
@@ -446,10 +447,8 @@ TEST(RandomSessions, NoInputBreaksTheProgram) {
     for (; done < total; ++seed) {
         const auto [fault, steps] = RunSession({seed, std::min(per_seed, total - done), {}, "", nullptr});
         done += static_cast<int64_t>(steps.size());
-        std::printf("seed %llu done: %lld of %lld steps, %.0f s\n", static_cast<unsigned long long>(seed),
-                    static_cast<long long>(done), static_cast<long long>(total),
-                    std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-        std::fflush(stdout);
+        std::cout << "seed " << seed << " done: " << done << " of " << total << " steps, "
+                  << std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start).count() << " s" << std::endl;
         if (fault.empty()) continue;
         const std::string script = SessionScript(
             ShrinkSession(steps, static_cast<double>(Env("SOAK_SHRINK_SECONDS", 120))),
@@ -460,8 +459,7 @@ TEST(RandomSessions, NoInputBreaksTheProgram) {
         std::ofstream(path) << script;
         FAIL() << "seed " << seed << ": " << fault << "\nreproducing script (" << path << "):\n" << script;
     }
-    std::printf("randomized sessions: %lld steps, seeds up to %llu\n", static_cast<long long>(done),
-                static_cast<unsigned long long>(seed - 1));
+    std::cout << "randomized sessions: " << done << " steps, seeds up to " << seed - 1 << std::endl;
 }
 
 // Every session script of the tests, without its shots (the runner's PNG
