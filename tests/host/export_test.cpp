@@ -131,6 +131,9 @@ TEST(ExportSvg, RsvgDrawsWhatTheEditorShows) {
         EXPECT_GE(100.0 * inside_agree / inside, 99.0) << name << ": inside pixels that agree";
         EXPECT_GE(100.0 * marked_near / marked, 99.0) << name << ": marked pixels with one near";
     }
+    ExportTarget kept = {file.c_str(), true, {}, {}};  // as Ctrl+E's files: never one replaced
+    ASSERT_TRUE(ExportDrawingSvg(editor.drawing_slot, &kept)) << kept.message;
+    EXPECT_EQ(kept.written, folder.Path() + "/drawing-2.svg");
 }
 
 int SquaredDistance(uint16_t word, const GifColorType& c) {
