@@ -51,7 +51,6 @@ TEST(CommandLine, RefusalsSayWhyInOneLineAndLeaveNoFile) {
         {"unset SDL_VIDEODRIVER;", "", "--no-keep", 2, "no display found", ""},
         {"", "", "--no-keep --workspace /tmp/w.knw", 2, "contradict", ""},
         {"", "", "--scale 2x", 2, "--scale takes a whole number", ""},
-        {"", "", "--scale 9!", 2, "--scale takes a whole number", ""},
         {"", "", "--help", 0, "Ctrl+Z", ""},  // the key list is part of the help
         {"", "", "--export-svg o.svg --slot 64", 2, "--slot takes a library slot from 0 to 63, not '64'", "o.svg"},
         {"", "", "--no-keep --export-svg o.svg --slot 5", 2, "--export-svg: slot 5 holds no drawing", "o.svg"},
@@ -71,27 +70,21 @@ TEST(CommandLine, RefusalsSayWhyInOneLineAndLeaveNoFile) {
     };
     for (const auto& row : kRows) {
         TemporaryFolder folder;
-        std::string arguments = row.arguments;
-        if (row.script[0] != '\0') {
-            WriteFile(folder.Path() + "/session.script", row.script);
-            arguments += " --script session.script";
-        }
-        const ProgramRun run = RunIn(folder.Path(), row.prefix, arguments);
+        const bool scripted = row.script[0] != '\0';
+        if (scripted) WriteFile(folder.Path() + "/session.script", row.script);
+        const ProgramRun run = RunIn(folder.Path(), row.prefix, row.arguments + std::string(scripted ? " --script session.script" : ""));
         EXPECT_EQ(run.status, row.status) << row.arguments << ": " << run.out;
         EXPECT_NE(run.out.find(row.said), std::string::npos) << row.arguments << ": " << run.out;
-        if (row.absent[0] != '\0') {
-            EXPECT_TRUE(ReadFile(folder.Path() + "/" + row.absent).empty()) << row.absent;
-        }
+        EXPECT_TRUE(row.absent[0] == '\0' || ReadFile(folder.Path() + "/" + row.absent).empty()) << row.absent;
         for (const char* sub : {"", "/f"})
             for (const std::string& name : Names(folder.Path() + sub))
                 EXPECT_EQ(name.find(".tmp-"), std::string::npos) << "a temporary file is left: " << name;
-        if (row.script[0] != '\0') {
-            EXPECT_FALSE(ReadFile(folder.Path() + "/after.png").empty()) << "the session goes on";
-        }
+        EXPECT_TRUE(!scripted || !ReadFile(folder.Path() + "/after.png").empty()) << "the session goes on";
     }
 }
 
-// Exports after a script see what it built; Ctrl+E never writes over a file.
+// Exports after a script see what it built; Ctrl+E writes the same files and
+// never over one.
 TEST(ExportRuns, CommandLineScriptAndCtrlEWriteEveryFile) {
     TemporaryFolder folder;
     const std::string script = std::string(kDrawAndAnimate) + "export-svg s/a.svg\nexport-frames s/f\n";
@@ -104,11 +97,12 @@ TEST(ExportRuns, CommandLineScriptAndCtrlEWriteEveryFile) {
     EXPECT_NE(ReadFile(folder.Path() + "/c.svg").find("<path"), std::string::npos);
     EXPECT_EQ(Names(folder.Path() + "/all"), std::vector<std::string>{"slot-00.svg"});
     EXPECT_EQ(Names(folder.Path() + "/s/f"), (std::vector<std::string>{"frame-098.png", "frame-099.png", "frame-100.png"}));
-    const std::vector<std::string> keyed = Names(folder.Path() + "/pictures/KalveNorix");
-    ASSERT_EQ(keyed.size(), 6u) << run.out;
-    EXPECT_EQ(std::count_if(keyed.begin(), keyed.end(), [](const std::string& n) { return n.find("drawing-00-") == 0; }), 2);
-    EXPECT_EQ(std::count_if(keyed.begin(), keyed.end(), [](const std::string& n) { return n.find(".webp") != std::string::npos; }), 2);
-    for (const char* file : {"c.webp", "c.gif"}) EXPECT_GT(ReadFile(folder.Path() + "/" + file).size(), 100u) << file;
+    // Two presses, six files, none replaced: each the bytes of the command line's export.
+    const std::string keyed = folder.Path() + "/pictures/KalveNorix/";
+    const std::vector<std::string> names = Names(keyed);
+    EXPECT_EQ(names.size(), 6u) << run.out;
+    for (const std::string& name : names)
+        EXPECT_EQ(ReadFile(keyed + name), ReadFile(folder.Path() + "/c" + name.substr(name.rfind('.')))) << name;
 }
 
 // The examples in docs/export come from its session script, unchanged.

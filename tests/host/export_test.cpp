@@ -10,13 +10,11 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <initializer_list>
 #include <string>
 #include <vector>
 
 #include "animation/stage.h"
-#include "drawing/library.h"
 #include "host/svg_writer.h"
 #include "platform/headless.h"
 #include "platform/host_files.h"
@@ -73,6 +71,17 @@ void BuildDrawing(const std::string& name) {
     }
 }
 
+// A PNG file's pixels as 8-bit RGB; none unless it is width x height.
+std::vector<uint8_t> ReadPng(const std::string& path, int width, int height) {
+    const std::string bytes = ReadFile(path);
+    DecodedImage image;
+    if (!DecodeImageMemory(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &image)) return {};
+    std::vector<uint8_t> rgb;
+    if (image.width == width && image.height == height) rgb.assign(image.rgb, image.rgb + 3 * width * height);
+    FreeDecodedImage(&image);
+    return rgb;
+}
+
 // The editor's canvas against librsvg's picture of the SVG, in two ways.
 // Inside pixels, whose 3 x 3 neighbourhood on the canvas holds one colour,
 // must agree with librsvg's pixel: no channel differs by more than
@@ -91,19 +100,17 @@ TEST(ExportSvg, RsvgDrawsWhatTheEditorShows) {
     if (!OnPath("rsvg-convert") || !OnPath("xmllint")) GTEST_SKIP() << "librsvg2-bin or libxml2-utils is missing";
     ASSERT_TRUE(SetUpProgram());
     TemporaryFolder folder;
+    const std::string file = folder.Path() + "/drawing.svg", png = folder.Path() + "/drawing.png";
     for (const char* name : {"holes", "translucent curves", "two-stroke outlines", "512-shape scene"}) {
         BuildDrawing(name);
         EditorShapesOnly();
         std::string svg;
         WriteDrawingSvg(ViewOf(drawing), editor.view, true, &svg);
-        const std::string file = folder.Path() + "/drawing.svg", png = folder.Path() + "/drawing.png";
         ASSERT_TRUE(WriteFile(file, svg));
         EXPECT_EQ(std::system(("xmllint --noout '" + file + "'").c_str()), 0) << name;
         ASSERT_EQ(std::system(("rsvg-convert -w 240 -h 320 -f png -o '" + png + "' '" + file + "'").c_str()), 0);
-        const std::string bytes = ReadFile(png);
-        DecodedImage image;
-        ASSERT_TRUE(DecodeImageMemory(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &image));
-        ASSERT_EQ(image.width * 1000 + image.height, 240320);
+        const std::vector<uint8_t> rgb = ReadPng(png, kScreenWidth, kScreenHeight);
+        ASSERT_EQ(rgb.size(), 3u * kScreenWidth * kScreenHeight);
         int inside = 0, inside_agree = 0, marked = 0, marked_near = 0;
         for (int y = 0; y < kScreenHeight; ++y)
             for (int x = 0; x < kScreenWidth; ++x) {
@@ -114,57 +121,59 @@ TEST(ExportSvg, RsvgDrawsWhatTheEditorShows) {
                         const int at = std::clamp(x + dx, 0, kScreenWidth - 1) + std::clamp(y + dy, 0, kScreenHeight - 1) * kScreenWidth;
                         uniform = uniform && surface.pixel_base[at] == surface.pixel_base[here];
                         canvas_near = canvas_near || Marked(surface.pixel_base[at]);
-                        rsvg_near = rsvg_near || Marked(image.rgb + at * 3);
+                        rsvg_near = rsvg_near || Marked(&rgb[at * 3]);
                     }
                 inside += uniform;
-                inside_agree += uniform && Difference(surface.pixel_base[here], image.rgb + here * 3) <= kTolerance;
-                marked += Marked(surface.pixel_base[here]) + Marked(image.rgb + here * 3);
-                marked_near += (Marked(surface.pixel_base[here]) && rsvg_near) + (Marked(image.rgb + here * 3) && canvas_near);
+                inside_agree += uniform && Difference(surface.pixel_base[here], &rgb[here * 3]) <= kTolerance;
+                marked += Marked(surface.pixel_base[here]) + Marked(&rgb[here * 3]);
+                marked_near += (Marked(surface.pixel_base[here]) && rsvg_near) + (Marked(&rgb[here * 3]) && canvas_near);
             }
-        FreeDecodedImage(&image);
         EXPECT_GE(100.0 * inside_agree / inside, 99.0) << name << ": inside pixels that agree";
         EXPECT_GE(100.0 * marked_near / marked, 99.0) << name << ": marked pixels with one near";
     }
-    const std::string kept = folder.Path() + "/kept.svg";  // Ctrl+E's files never replace one
-    for (const char* name : {"/kept.svg", "/kept-2.svg"}) {
-        ExportTarget target = {kept.c_str(), true, {}, {}};
-        ASSERT_TRUE(ExportDrawingSvg(editor.drawing_slot, &target)) << target.message;
-        EXPECT_EQ(target.written, folder.Path() + name);
-    }
+    ExportTarget kept = {file.c_str(), true, {}, {}};  // as Ctrl+E's files: never one replaced
+    ASSERT_TRUE(ExportDrawingSvg(editor.drawing_slot, &kept)) << kept.message;
+    EXPECT_EQ(kept.written, folder.Path() + "/drawing-2.svg");
 }
 
-// The stage as the tests set it up, exported into the folder; the export
-// leaves the actors and the screen as they were. The file's path.
-std::string Export(AnimationFormat format, const TemporaryFolder& folder) {
+int SquaredDistance(uint16_t word, const GifColorType& c) {
+    const int dr = Channel(word, 0) - c.Red, dg = Channel(word, 1) - c.Green, db = Channel(word, 2) - c.Blue;
+    return dr * dr + dg * dg + db * db;
+}
+
+// The playback scene exported from a pose that is no frame's first, read back
+// against the headless runner's playback frames; the exports leave the actors
+// and the screen as they were. WebP: every frame exact, 48 ms each, looping.
+// GIF: each frame ends at the first centisecond at or after its playback
+// frames' end, and each pixel it writes has the colour of its palette nearest
+// to the playback's pixel (exact where a frame has at most 256 colours, within
+// the quantiser's error where it has more). PNG: the chosen frames only, each
+// scaled up exactly.
+TEST(ExportAnimation, EveryFormatHoldsThePlaybackFrames) {
+    ASSERT_TRUE(SetUpProgram());
+    ASSERT_TRUE(LoadPlaybackScene());
+    std::vector<std::vector<uint16_t>> expected;
+    for (int32_t k = 0; k <= kLastPlayedFrame; ++k) {
+        PlaybackFrame(k);
+        expected.emplace_back(HeadlessLastFrame(), HeadlessLastFrame() + kScreenWidth * kScreenHeight);
+    }
+    InterpolateFrame(stage, 77);
     const std::vector<uint8_t> actors(reinterpret_cast<uint8_t*>(stage.actors),
                                       reinterpret_cast<uint8_t*>(stage.actors + kActorCapacity));
     const std::vector<uint16_t> screen(surface.pixel_base, surface.pixel_base + kScreenWidth * kScreenHeight);
-    const std::string path = folder.Path() + (format == AnimationFormat::kGif ? "/a.gif" : "/a.webp");
-    ExportTarget target = {path.c_str(), false, {}, {}};
-    EXPECT_TRUE(ExportAnimation(format, &target)) << target.message;
+    TemporaryFolder folder;
+    const std::string webp_path = folder.Path() + "/a.webp", gif_path = folder.Path() + "/a.gif";
+    ExportTarget webp_target = {webp_path.c_str(), false, {}, {}}, gif_target = {gif_path.c_str(), false, {}, {}};
+    ExportTarget frames_target = {folder.Path().c_str(), false, {}, {}};
+    export_options = {0, kLastPlayedFrame, 1, true};
+    ASSERT_TRUE(ExportAnimation(AnimationFormat::kWebp, &webp_target)) << webp_target.message;
+    ASSERT_TRUE(ExportAnimation(AnimationFormat::kGif, &gif_target)) << gif_target.message;
+    export_options = {199, 200, 3, true};
+    ASSERT_TRUE(ExportFrames(&frames_target)) << frames_target.message;
     EXPECT_TRUE(std::equal(actors.begin(), actors.end(), reinterpret_cast<uint8_t*>(stage.actors)));
     EXPECT_TRUE(std::equal(screen.begin(), screen.end(), surface.pixel_base));
-    return path;
-}
 
-class ExportAnimationTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        ASSERT_TRUE(SetUpProgram());
-        ASSERT_TRUE(LoadPlaybackScene());
-        export_options = {0, kLastPlayedFrame, 1, true};
-        for (int32_t k = 0; k <= kLastPlayedFrame; ++k) {  // the headless runner's playback frames
-            PlaybackFrame(k);
-            expected_.emplace_back(HeadlessLastFrame(), HeadlessLastFrame() + kScreenWidth * kScreenHeight);
-        }
-        InterpolateFrame(stage, 77);  // a pose that is no frame's first
-    }
-    std::vector<std::vector<uint16_t>> expected_;
-    TemporaryFolder folder_;
-};
-
-TEST_F(ExportAnimationTest, EveryWebpFrameIsThePlaybackFrame) {
-    const std::string webp = ReadFile(Export(AnimationFormat::kWebp, folder_));
+    const std::string webp = ReadFile(webp_path);
     const WebPData data = {reinterpret_cast<const uint8_t*>(webp.data()), webp.size()};
     WebPAnimDecoderOptions options;
     ASSERT_TRUE(WebPAnimDecoderOptionsInit(&options));
@@ -181,29 +190,19 @@ TEST_F(ExportAnimationTest, EveryWebpFrameIsThePlaybackFrame) {
         ASSERT_TRUE(WebPAnimDecoderGetNext(decoder, &rgba, &end_ms));
         ASSERT_TRUE(start_ms % 48 == 0 && end_ms % 48 == 0 && end_ms > start_ms) << start_ms << " " << end_ms;
         for (int k = start_ms / 48; k < end_ms / 48; ++k)
-            for (int i = 0; i < kScreenWidth * kScreenHeight; ++i) wrong += Difference(expected_[k][i], rgba + 4 * i) != 0;
+            for (int i = 0; i < kScreenWidth * kScreenHeight; ++i) wrong += Difference(expected[k][i], rgba + 4 * i) != 0;
         start_ms = end_ms;
     }
     WebPAnimDecoderDelete(decoder);
     EXPECT_EQ(start_ms, 201 * 48) << "201 frames of 48 ms";
-    EXPECT_EQ(wrong, 0);
-}
+    EXPECT_EQ(wrong, 0) << "WebP";
 
-int SquaredDistance(uint16_t word, const GifColorType& c) {
-    const int dr = Channel(word, 0) - c.Red, dg = Channel(word, 1) - c.Green, db = Channel(word, 2) - c.Blue;
-    return dr * dr + dg * dg + db * db;
-}
-
-// Each GIF frame ends at the first centisecond at or after its playback
-// frames' end. Each pixel a frame writes has the colour of its palette
-// nearest to the playback's pixel: exact where a frame has at most 256
-// colours, within the quantiser's error where it has more.
-TEST_F(ExportAnimationTest, GifFramesAddUpAndKeepTheColours) {
     int error = 0;
-    GifFileType* file = DGifOpenFileName(Export(AnimationFormat::kGif, folder_).c_str(), &error);
+    GifFileType* file = DGifOpenFileName(gif_path.c_str(), &error);
     ASSERT_NE(file, nullptr);
     ASSERT_EQ(DGifSlurp(file), GIF_OK);
-    int end_cs = 0, frame = 0, not_nearest = 0;
+    int end_cs = 0, frame = 0;
+    wrong = 0;
     std::vector<int> nearest_of(65536);  // per colour word, its nearest palette distance
     for (int i = 0; i < file->ImageCount; ++i) {
         std::fill(nearest_of.begin(), nearest_of.end(), -1);
@@ -214,13 +213,13 @@ TEST_F(ExportAnimationTest, GifFramesAddUpAndKeepTheColours) {
             for (int x = 0; x < d.Width; ++x) {
                 const GifColorType c = map->Colors[image.RasterBits[y * d.Width + x]];
                 const int at = (d.Top + y) * kScreenWidth + d.Left + x;
-                int& nearest = nearest_of[expected_[frame][at]];
+                int& nearest = nearest_of[expected[frame][at]];
                 if (nearest < 0) {
                     nearest = 1 << 30;
                     for (int k = 0; k < map->ColorCount; ++k)
-                        nearest = std::min(nearest, SquaredDistance(expected_[frame][at], map->Colors[k]));
+                        nearest = std::min(nearest, SquaredDistance(expected[frame][at], map->Colors[k]));
                 }
-                not_nearest += SquaredDistance(expected_[frame][at], c) != nearest;
+                wrong += SquaredDistance(expected[frame][at], c) != nearest;
             }
         GraphicsControlBlock control;
         ASSERT_EQ(DGifSavedExtensionToGCB(file, i, &control), GIF_OK);
@@ -228,26 +227,18 @@ TEST_F(ExportAnimationTest, GifFramesAddUpAndKeepTheColours) {
         while (frame <= kLastPlayedFrame && (frame * 48 + 9) / 10 < end_cs) ++frame;
         EXPECT_EQ(end_cs, (frame * 48 + 9) / 10) << "frame " << frame;
     }
+    DGifCloseFile(file, &error);
     EXPECT_EQ(frame, 201);
     EXPECT_EQ(end_cs, 965);
-    EXPECT_EQ(not_nearest, 0);
-    DGifCloseFile(file, &error);
-}
+    EXPECT_EQ(wrong, 0) << "GIF pixels not of the nearest palette colour";
 
-TEST_F(ExportAnimationTest, PngFramesAreScaledPlaybackFrames) {
-    export_options = {199, 200, 3, true};
-    ExportTarget target = {folder_.Path().c_str(), false, {}, {}};
-    ASSERT_TRUE(ExportFrames(&target)) << target.message;
-    EXPECT_EQ(ReadFile(folder_.Path() + "/frame-198.png"), "");
+    EXPECT_EQ(ReadFile(folder.Path() + "/frame-198.png"), "");
     for (int k = 199; k <= 200; ++k) {
-        const std::string bytes = ReadFile(folder_.Path() + "/frame-" + std::to_string(k) + ".png");
-        DecodedImage image;
-        ASSERT_TRUE(DecodeImageMemory(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &image));
-        ASSERT_EQ(image.width * 10000 + image.height, 7200960);
-        int wrong = 0;
-        for (int i = 0; i < 720 * 960; ++i) wrong += Difference(expected_[k][i % 720 / 3 + i / 720 / 3 * 240], image.rgb + 3 * i) != 0;
+        const std::vector<uint8_t> rgb = ReadPng(folder.Path() + "/frame-" + std::to_string(k) + ".png", 720, 960);
+        ASSERT_EQ(rgb.size(), 3u * 720 * 960);
+        wrong = 0;
+        for (int i = 0; i < 720 * 960; ++i) wrong += Difference(expected[k][i % 720 / 3 + i / 720 / 3 * 240], &rgb[3 * i]) != 0;
         EXPECT_EQ(wrong, 0) << k;
-        FreeDecodedImage(&image);
     }
 }
 

@@ -5,34 +5,28 @@
 // the others. (The web page fills its key list from the table at start-up.)
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "guide_pages.h"
 #include "host/keys.h"
+#include "support/test_files.h"
 
 namespace {
-
-std::string Document(const char* name) {
-    std::ifstream in(std::string(KN_ASSET_DIR "/../") + name);
-    return std::string{std::istreambuf_iterator<char>(in), {}};
-}
 
 TEST(Guide, ReadmeAndGuideListEveryKey) {
     int count = 0;
     const KeyHelp* rows = KeyHelpRows(&count);
     ASSERT_GT(count, 0);
-    for (const char* name : {"README.md", "docs/guide.md"})
+    for (const char* name : {"/README.md", "/docs/guide.md"})
         for (int i = 0; i < count; ++i) {
             const std::string row = std::string("| ") + rows[i].keys + " | " + rows[i].does + " |";
-            EXPECT_NE(Document(name).find(row), std::string::npos) << name << " lacks " << row;
+            EXPECT_NE(ReadFile(KN_ASSET_DIR "/.." + std::string(name)).find(row), std::string::npos) << name << " lacks " << row;
         }
 }
 
 // Numbers have a radius of 7 screen pixels; the margin is 20 pixels wide.
 TEST(Guide, EveryCalloutIsInTheGuideAndClearOfTheOthers) {
-    const std::string guide = Document("docs/guide.md");
+    const std::string guide = ReadFile(KN_ASSET_DIR "/../docs/guide.md");
     for (int p = 0; p < kGuidePageCount; ++p) {
         const GuidePage& page = kGuidePages[p];
         EXPECT_NE(guide.find(std::string("(guide/") + page.picture + ")"), std::string::npos) << page.title;
