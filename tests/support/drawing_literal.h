@@ -33,6 +33,5 @@ struct OwnedDrawing {
 };
 
 constexpr Transform kIdentity = {16384, 0, 0, 16384, 0, 0};
-constexpr Transform kEditorView = {1638, 0, 0, 1638, 120, 160};  // a drawing unit is a tenth of a pixel
 inline const ColourRecord kRed = MakeColour(255, 0, 0, 255), kBlue = MakeColour(0, 0, 255, 255);
 inline const ColourRecord kHalfBlue = MakeColour(0, 0, 255, 128);

@@ -1,6 +1,6 @@
 #include "support/test_surface.h"
 
-#include "platform/headless.h"
+#include "platform/platform.h"
 #include "surface/pen.h"
 
 void ResetTestSurface(uint16_t fill) {
@@ -26,5 +26,3 @@ std::vector<uint16_t> SurfaceSnapshot() {
     return std::vector<uint16_t>(surface.pixel_base,
                                  surface.pixel_base + kScreenWidth * kScreenHeight);
 }
-
-bool WriteSurfacePng(const char* path) { return WriteFramePng(surface.pixel_base, path); }

@@ -14,5 +14,3 @@ uint16_t PixelAt(int x, int y);
 int CountPixelsNot(uint16_t word);
 // A copy of all 240 x 320 pixels, for comparing two drawings.
 std::vector<uint16_t> SurfaceSnapshot();
-// Writes the back buffer as a 240 x 320 PNG for a person to look at.
-bool WriteSurfacePng(const char* path);
