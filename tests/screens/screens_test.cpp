@@ -99,8 +99,10 @@ TEST_F(Screens, RefusedEditsShowTheCueAndChangeNothing) {
 
 // Three full drawings leave 10228 bytes of the library free: a drawing of
 // 1800 vertices does not fit. Nothing then replaces it: not a new drawing,
-// not the library chooser, not leaving the editor and coming back.
-TEST_F(Screens, ADrawingTheLibraryCannotTakeStays) {
+// not the library chooser, not leaving the editor and coming back. From slot
+// 62 a new drawing takes 63, which stays the next new slot: every later new
+// drawing is stored there and fetched back.
+TEST_F(Screens, ADrawingTheLibraryCannotTakeStaysAndNewDrawingsStopAtSlot63) {
     for (int i = 0; i < kShapeCapacity; ++i) LongShape(4);
     for (int16_t slot = 1; slot <= 3; ++slot) ASSERT_TRUE(StoreDrawing(library, slot, drawing));
     drawing.vertex_count = drawing.shape_count = 0;
@@ -121,19 +123,15 @@ TEST_F(Screens, ADrawingTheLibraryCannotTakeStays) {
     EXPECT_EQ(Slots(), std::tuple(1, 2, 2048));
     FetchDrawing(library, 0, drawing);
     EXPECT_EQ(drawing.vertex_count, 1600);
-}
 
-// From slot 62 a new drawing takes 63, which stays the next new slot: every
-// later new drawing is stored there and fetched back.
-TEST_F(Screens, NewDrawingsStopAtSlot63) {
+    drawing.vertex_count = drawing.shape_count = 0;
     editor.current_slot = editor.drawing_slot = 62;
     editor.next_new_slot = 63;
-    Box();
-    Strip(kEditorCommands, kEditorNewDrawingStrip, 0);
-    EXPECT_EQ(Slots(), std::tuple(63, 63, 0));
-    Box();
-    Strip(kEditorCommands, kEditorNewDrawingStrip, 0);
-    EXPECT_EQ(Slots(), std::tuple(63, 63, 4));
+    for (int vertices : {0, 4}) {
+        Box();
+        Strip(kEditorCommands, kEditorNewDrawingStrip, 0);
+        EXPECT_EQ(Slots(), std::tuple(63, 63, vertices));
+    }
     EXPECT_TRUE(SlotHoldsDrawing(library, 62));
 }
 
@@ -196,8 +194,8 @@ TEST_F(Screens, ActionsKeepTheSelectionOnTheirShape) {
 }
 
 // The picker's controls make the colour (the square's column is saturation
-// / 2, its row lightness / 2) with the alpha chosen; a colour taken back puts
-// the controls where it lies, so they make it again.
+// / 2, its row lightness / 2) with the alpha chosen, read out in upper-case
+// hex; a colour taken back puts the controls where it lies, so they make it again.
 TEST_F(Screens, PickerControlsMakeTheColourAndAColourSetsThem) {
     picker.hue_value = 160;
     picker.square_value = 59 * kSquareCells + 119;
@@ -205,6 +203,9 @@ TEST_F(Screens, PickerControlsMakeTheColourAndAColourSetsThem) {
     ColourPickerRedraw();
     const ColourRecord made = current_colour;
     EXPECT_EQ(std::tuple(made.red, made.green, made.blue, made.alpha), std::tuple(1, 1, 250, 128));
+    char text[7] = "";
+    FormatColourReadout(made, text);
+    EXPECT_STREQ(text, "0101FA");
     picker = PickerState{};
     SyncPickerFromColour(made);
     ColourPickerRedraw();
@@ -257,12 +258,6 @@ TEST(DialAngle, RunsClockwiseFromTheRight) {
     EXPECT_EQ(std::tuple(DialAngle(5, 5, 9, 5), DialAngle(5, 5, 5, 9), DialAngle(5, 5, 1, 5), DialAngle(5, 5, 5, 1)),
               std::tuple(0, 900, 1800, 2700));
     EXPECT_EQ(std::tuple(DialAngle(0, 0, 30, 10), DialAngle(0, 0, -10, -30), DialAngle(0, 0, 0, 0)), std::tuple(225, 2475, 0));
-}
-
-TEST(ColourPicker, TheReadOutIsUpperCaseHex) {
-    char text[7] = "";
-    FormatColourReadout(MakeColour(0xF0, 0x3C, 0x0A, 255), text);
-    EXPECT_STREQ(text, "F03C0A");
 }
 
 }  // namespace
