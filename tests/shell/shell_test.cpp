@@ -153,7 +153,6 @@ TEST_F(StartUp, ShowsTheSplashBuildsTheObjectsAndFreesThemOnce) {
     EXPECT_STREQ(files.directory, "\\docs\\");
     EXPECT_EQ(ui.stroke_colour.alpha, 255) << "the preview takes the current colour";
     ASSERT_NE(ui.skin, nullptr);
-    EXPECT_EQ(drawing.shape_capacity, 512u);
     StopProgram();
     EXPECT_EQ(ui.skin, nullptr);
     EXPECT_EQ(drawing.vertices, nullptr);
