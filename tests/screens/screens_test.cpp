@@ -215,8 +215,9 @@ TEST_F(Screens, PickerControlsMakeTheColourAndAColourSetsThem) {
 
 // With no drawing in the library nothing is added or played: not even the
 // picks are refreshed. Adding leaves the picks, a tab press refreshes them;
-// taking tabs away stops at none.
-TEST_F(Screens, AnimationTabsAndPicksWithAndWithoutDrawings) {
+// taking tabs away stops at none. With nothing selected the pose screen's
+// slider opens where a new actor's scale lies, and its controls change nothing.
+TEST_F(Screens, TheAnimationScreensControlsWithNoDrawingOrNoSelection) {
     Strip(kAnimationCommands, kAnimationAddStrip, kAddActorCell);
     EXPECT_EQ(Tabs(), std::tuple(0, 0, 0));
     AddPickRect(0, 0, 10, 10, 7);
@@ -232,13 +233,7 @@ TEST_F(Screens, AnimationTabsAndPicksWithAndWithoutDrawings) {
     EXPECT_EQ(PickOwner(int16_t(origin.x), int16_t(origin.y)), -1);
     RunCommand(kAnimationCommands, kAnimationActorTabs);
     EXPECT_EQ(PickOwner(int16_t(origin.x), int16_t(origin.y)), 0);
-}
 
-// With nothing selected the pose screen's slider opens where a new actor's
-// scale lies, and its controls change nothing.
-TEST_F(Screens, WithNothingSelectedThePoseScreenChangesNothing) {
-    StoreSquare();
-    Strip(kAnimationCommands, kAnimationAddStrip, kAddActorCell);
     stage_screen.selected_actor = -1;
     Script("tap 120 60\ndrag 219 100 219 180 5\ntap 150 190\ntap 120 60");
     Strip(kAnimationCommands, kAnimationPlayStrip, kPoseCell);
