@@ -11,11 +11,6 @@ namespace {
 
 class Program : public testing::Test {
   protected:
-    // The text written to session.script and run with the options.
-    ProgramRun Script(const std::string& text, const std::string& options = "") {
-        WriteFile(dir + "/session.script", text);
-        return RunProgram("--script '" + dir + "/session.script' --out '" + dir + "' " + options, dir);
-    }
     TemporaryFolder folder;
     const std::string dir = folder.Path();
 };
@@ -53,7 +48,8 @@ TEST_F(Program, ScriptsAreCheckedFirstQuitsCountTheRestAndFailedChecksEndWithSta
          ":2: expected 000000 at (0, 319), the screen shows F8FCF8\n", "note: the program quit before the script ended; 1 line was not run\n", true},
     };
     for (const auto& r : rows) {
-        const ProgramRun run = Script(r.script, "--root '" KN_ASSET_DIR "/device'");
+        WriteFile(dir + "/session.script", r.script);
+        const ProgramRun run = RunProgram("--script '" + dir + "/session.script' --out '" + dir + "' --root '" KN_ASSET_DIR "/device'", dir);
         EXPECT_EQ(run.status, r.status) << r.script;
         EXPECT_TRUE(r.err.empty() ? run.err.empty() : run.err.rfind(dir + "/session.script" + r.err, 0) == 0) << run.err;
         EXPECT_EQ(run.out, r.out);
