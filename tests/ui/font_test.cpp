@@ -51,8 +51,9 @@ TEST(FontGlyph, EachStyleDrawsItsPixelsAndStepsByItsAdvance) {
 }
 
 // Widths sum the advances (4 for controls and space), held at 32767; large
-// doubles both sizes.
-TEST(FontMeasure, WidthsAndHeights) {
+// doubles both sizes. Near the ends of the 16-bit range, and without text,
+// nothing is drawn.
+TEST(FontLimits, WidthsAreHeldAndGlyphsFarOutsideDrawNothing) {
     const std::string wide(5000, 'W'), half(3000, 'W');  // 40000 pixels; 24000, doubled 48000
     const struct { const char* text; bool large; int w, h; } rows[] = {
         {"Hi", false, 9, 12}, {"Hi", true, 18, 24}, {nullptr, false, 0, 12}, {"\xC6\xE6 \t", false, 27, 12},
@@ -63,10 +64,6 @@ TEST(FontMeasure, WidthsAndHeights) {
         (r.large ? MeasureTextLarge : MeasureText)(surface, r.text, &w, &h);
         EXPECT_EQ(w * 100 + h, r.w * 100 + r.h) << (r.text ? std::string(r.text).substr(0, 8) : "null");
     }
-}
-
-// Near the ends of the 16-bit range, and without text, nothing is drawn.
-TEST(FontClipping, GlyphsFarOutsideDrawNothing) {
     ResetTestSurface();
     for (uint8_t code : {uint8_t('A'), uint8_t('W'), uint8_t(0xC6)}) {
         for (int16_t at : {int16_t(32767), int16_t(32760), int16_t(-32768)}) {
