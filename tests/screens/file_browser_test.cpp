@@ -44,7 +44,6 @@ TEST(FileBrowser, APathThatCouldNotBeListedIsNotEnteredAndUpStopsAtTheRoot) {
     std::strcpy(files.directory, deep.c_str());
     std::strcpy(files.directory_list, "\\twelve-bytes|\\eleven-byte");
     files.directory_count = 2;
-    files.directory_page = 0;
     files.list_cell = 0;
     RunCommand(kFilesCommands, kFilesDirectoryCells);
     EXPECT_EQ(files.directory, deep);
