@@ -1,32 +1,22 @@
 // The kalvenorix executable as a user runs it: options, refused scripts,
-// failed checks, quitting before a script ends, and a real window under Xvfb.
+// failed checks, quitting before a script ends, the files screen.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <string>
 
 #include "support/headless_run.h"
-#include "support/virtual_display.h"
 
 namespace {
 
 class Program : public testing::Test {
   protected:
-    // The text written to session.script and run with the options.
-    ProgramRun Script(const std::string& text, const std::string& options = "") {
-        WriteFile(dir + "/session.script", text);
-        return RunProgram("--script '" + dir + "/session.script' --out '" + dir + "' " + options, dir);
-    }
     TemporaryFolder folder;
     const std::string dir = folder.Path();
 };
 
-TEST_F(Program, VersionHelpAndBadOptions) {
+TEST_F(Program, VersionAndBadOptions) {
     EXPECT_EQ(RunProgram("--version", dir).out, "KalveNorix [0.12]\nfile version 1.0.0.1\n");
-    const ProgramRun help = RunProgram("-h", dir);
-    EXPECT_EQ(help.status, 0);
-    EXPECT_NE(help.out.find("--script FILE"), std::string::npos) << help.out;
     const char* bad[][2] = {
         {"--frobnicate", "unknown option '--frobnicate'"}, {"--script", "--script needs a value"},
         {"--scale 0", "from 1 to 6, not '0'"}, {"--scale 7", "not '7'"}, {"--scale 12", "not '12'"}, {"--scale=", "not ''"},
@@ -43,40 +33,29 @@ TEST_F(Program, VersionHelpAndBadOptions) {
 }
 
 // A script is checked whole before it runs; a shot that cannot be written
-// ends the run with status 1; an expect line that fails is reported and the
-// run goes on, to its end or to a quit (whose note counts the lines left),
-// then ends with status 1.
-TEST_F(Program, ScriptsAreCheckedFirstAndFailedChecksEndWithStatusOne) {
-    ProgramRun run = Script("# start\ntap 10 10\nshot early.png\ntap ten 10\n");
-    EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err, dir + "/session.script:4: \"ten\" is not a decimal integer\n");
-    EXPECT_EQ(ReadFile(dir + "/early.png"), "") << "nothing may run";
-    EXPECT_EQ(RunProgram("--script '" + dir + "/none.script'", dir).status, 2);
-
-    run = Script("tap 100 100\nshot missing/lost.png\ntap 50 50\n");
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err.rfind(dir + "/session.script:2: cannot write the screenshot " + dir + "/missing/lost.png", 0), 0u)
-        << run.err;
-
-    run = Script("wait 20\nexpect 0 319 000000\nexpect 120 160 F8FCF8\nshot last.png\ntap 230 10\ntap 230 90\nwait 9\n",
-                 "--root '" KN_ASSET_DIR "/device'");
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, dir + "/session.script:2: expected 000000 at (0, 319), the screen shows F8FCF8\n");
-    EXPECT_EQ(run.out, "note: the program quit before the script ended; 1 line was not run\n");
-    EXPECT_NE(ReadFile(dir + "/last.png"), "");
-}
-
-// Quitting through the selector ends the program in every mode: the lines
-// left are not run, and one note counts them.
-TEST_F(Program, QuittingEndsTheProgramFromEveryModeAndCountsTheLinesLeft) {
-    for (int mode = 0; mode < 4; ++mode) {
-        std::string script = mode > 0 ? "tap 230 10\ntap 230 " + std::to_string(20 * mode + 10) + "\n" : "";
-        script += "tap 230 10\ntap 230 90\nwait 200\nshot after.png\n";
-        const ProgramRun run = Script(script);
-        EXPECT_EQ(run.status, 0) << run.err;
-        EXPECT_EQ(run.out, "note: the program quit before the script ended; 2 lines were not run\n") << mode;
-        EXPECT_EQ(ReadFile(dir + "/after.png"), "") << mode;
+// ends the run with status 1. Quitting through the selector, from any mode,
+// ends the program: the lines left are not run, and one note counts them. An
+// expect line that fails is reported and the run goes on, then ends with
+// status 1. Each row: the script, its status, the start of what it says on
+// stderr and on stdout, and whether shot.png was written.
+TEST_F(Program, ScriptsAreCheckedFirstQuitsCountTheRestAndFailedChecksEndWithStatusOne) {
+    const struct { const char* script; int status; std::string err, out; bool shot; } rows[] = {
+        {"# start\ntap 10 10\nshot shot.png\ntap ten 10\n", 2, ":4: \"ten\" is not a decimal integer\n", "", false},
+        {"tap 100 100\nshot missing/lost.png\nshot shot.png\n", 1, ":2: cannot write the screenshot " + dir + "/missing/lost.png", "", false},
+        {"tap 230 10\ntap 230 50\ntap 230 10\ntap 230 90\nwait 200\nshot shot.png\n", 0, "",
+         "note: the program quit before the script ended; 2 lines were not run\n", false},
+        {"wait 20\nexpect 0 319 000000\nexpect 120 160 F8FCF8\nshot shot.png\ntap 230 10\ntap 230 90\nwait 9\n", 1,
+         ":2: expected 000000 at (0, 319), the screen shows F8FCF8\n", "note: the program quit before the script ended; 1 line was not run\n", true},
+    };
+    for (const auto& r : rows) {
+        WriteFile(dir + "/session.script", r.script);
+        const ProgramRun run = RunProgram("--script '" + dir + "/session.script' --out '" + dir + "' --root '" KN_ASSET_DIR "/device'", dir);
+        EXPECT_EQ(run.status, r.status) << r.script;
+        EXPECT_TRUE(r.err.empty() ? run.err.empty() : run.err.rfind(dir + "/session.script" + r.err, 0) == 0) << run.err;
+        EXPECT_EQ(run.out, r.out);
+        EXPECT_EQ(ReadFile(dir + "/shot.png") != "", r.shot) << r.script;
     }
+    EXPECT_EQ(RunProgram("--script '" + dir + "/none.script'", dir).status, 2);
 }
 
 // The files screen over a root of 25 files and 12 directories, each holding a
@@ -96,28 +75,6 @@ TEST_F(Program, TheFilesScreenPagesThroughItsListsAndEntersDirectories) {
     chmod((root + "/locked").c_str(), 0444);
     const ProgramRun run = RunProgram("--script '" KN_TEST_DIR "/program/files_pages.script' --root '" + root + "' --out '" + dir + "'", dir);
     EXPECT_EQ(run.status, 0) << run.err;
-}
-
-// The real window under a virtual X server, quit through the selector with
-// mouse clicks; a busy machine may take a click late, so the pair is tried
-// again until the program is gone.
-TEST_F(Program, TheDesktopWindowQuitsThroughTheSelector) {
-    if (!CanOpenVirtualDisplay()) GTEST_SKIP() << "Xvfb or xdotool is not installed";
-    const std::string log = dir + "/desktop.txt";
-    WriteFile(dir + "/desktop.sh",
-              "cd '" + dir + "'\n" + kStartVirtualDisplay +
-              // SDL's system libraries keep allocations at exit; the headless runs check leaks.
-              "ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 SDL_VIDEODRIVER=x11 timeout 60 '" KN_EXECUTABLE
-              "' --scale 1 >'" + log + "' 2>&1 & program=$!\n"
-              "window=$(timeout 20 xdotool search --sync --name KalveNorix | head -n 1)\n"
-              "for i in $(seq 20); do\n"
-              "  sleep 0.5; kill -0 $program 2>/dev/null || break\n"
-              "  xdotool mousemove --window \"$window\" 230 10 click 1 2>/dev/null; sleep 0.5\n"
-              "  xdotool mousemove --window \"$window\" 230 90 click 1 2>/dev/null; sleep 1\n"
-              "done\n"
-              "wait $program; status=$?; kill $xvfb; wait $xvfb 2>/dev/null; exit $status\n");
-    const int raw = std::system(("bash '" + dir + "/desktop.sh'").c_str());
-    EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, 0) << ReadFile(log);
 }
 
 }  // namespace

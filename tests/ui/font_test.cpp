@@ -1,8 +1,7 @@
-// The built-in font: the glyph table's composites and placeholders, the three
-// styles' pixels and steps, measuring, centring and clipping.
+// The built-in font: the three styles' pixels and steps, measuring, centring
+// and clipping.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 
 #include "raster/font.h"
@@ -10,23 +9,7 @@
 
 namespace {
 
-const uint8_t* Glyph(int code) { return &kGlyphTable[(code - 33) * kGlyphBytes]; }
 bool Inked(int x, int y) { return PixelAt(x, y) != 0xFFFF; }
-
-// Small accented letters keep the body of their base letter (rows 4..9) and
-// gain a mark above it. Codes without a design share the narrow bar.
-TEST(FontTable, AccentedLettersKeepTheirBaseAndUndesignedCodesShowTheBar) {
-    const char* small[] = {"a\xE0\xE1\xE2\xE3\xE4\xE5", "e\xE8\xE9\xEA\xEB", "n\xF1", "o\xF2\xF3\xF4\xF5\xF6", "u\xF9\xFA\xFB\xFC"};
-    for (const char* group : small) {
-        for (const char* p = group + 1; *p != '\0'; ++p) {
-            const uint8_t* accented = Glyph(uint8_t(*p));
-            EXPECT_EQ(std::memcmp(Glyph(uint8_t(group[0])) + 5, accented + 5, 6), 0) << int(uint8_t(*p));
-            EXPECT_NE(accented[1] | accented[2] | accented[3], 0) << int(uint8_t(*p));
-        }
-    }
-    for (int code = 131; code <= 159; ++code)  // 145 and 146 are the small quote marks
-        EXPECT_EQ(std::memcmp(Glyph(code), Glyph(127), 13) == 0, code != 145 && code != 146) << code;
-}
 
 // "!" is column 1 of rows 1..7 and 9 ("A" has 7 columns); bold widens each
 // bit by a pixel to the right, large doubles rows and columns. Each style
@@ -68,8 +51,9 @@ TEST(FontGlyph, EachStyleDrawsItsPixelsAndStepsByItsAdvance) {
 }
 
 // Widths sum the advances (4 for controls and space), held at 32767; large
-// doubles both sizes.
-TEST(FontMeasure, WidthsAndHeights) {
+// doubles both sizes. Near the ends of the 16-bit range, and without text,
+// nothing is drawn.
+TEST(FontLimits, WidthsAreHeldAndGlyphsFarOutsideDrawNothing) {
     const std::string wide(5000, 'W'), half(3000, 'W');  // 40000 pixels; 24000, doubled 48000
     const struct { const char* text; bool large; int w, h; } rows[] = {
         {"Hi", false, 9, 12}, {"Hi", true, 18, 24}, {nullptr, false, 0, 12}, {"\xC6\xE6 \t", false, 27, 12},
@@ -80,10 +64,6 @@ TEST(FontMeasure, WidthsAndHeights) {
         (r.large ? MeasureTextLarge : MeasureText)(surface, r.text, &w, &h);
         EXPECT_EQ(w * 100 + h, r.w * 100 + r.h) << (r.text ? std::string(r.text).substr(0, 8) : "null");
     }
-}
-
-// Near the ends of the 16-bit range, and without text, nothing is drawn.
-TEST(FontClipping, GlyphsFarOutsideDrawNothing) {
     ResetTestSurface();
     for (uint8_t code : {uint8_t('A'), uint8_t('W'), uint8_t(0xC6)}) {
         for (int16_t at : {int16_t(32767), int16_t(32760), int16_t(-32768)}) {

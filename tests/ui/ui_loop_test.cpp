@@ -78,7 +78,6 @@ TEST_F(UiLoop, ChooserPopupsOpenTowardTheMiddleAndChooseAnItem) {
         EXPECT_EQ(RunUiLoop(ui, table, nullptr), 40);
         EXPECT_EQ(chosen, r.after) << r.x << "," << r.y;
         const WidgetRecord& popup = chooser_popup_table[0];
-        EXPECT_EQ(popup.type, r.chooser.type == kChooserVertical ? kListStripVertical : kListStripHorizontal);
         EXPECT_EQ(std::vector<int>({popup.x1, popup.y1, popup.x2, popup.y2}), std::vector<int>(r.popup, r.popup + 4))
             << r.x << "," << r.y;
     }
