@@ -1,6 +1,5 @@
 #include "raster/polygon_fill.h"
 
-#include "raster/lines.h"
 #include "raster_helpers.h"
 
 namespace {
