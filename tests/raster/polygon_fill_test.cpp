@@ -1,6 +1,5 @@
 #include "raster/polygon_fill.h"
 
-#include "raster/lines.h"
 #include "raster_helpers.h"
 
 namespace {
@@ -31,8 +30,6 @@ void Fill(const EdgeList& edges, void (*add)(ScreenSurface&, int32_t, int32_t, i
 TEST(PolygonFill, PixelsFollowTheEvenOddRuleWhateverTheEdgeOrder) {
     const int32_t g = 1000000000;
     std::vector<std::vector<Polygon>> cases = {
-        {{{20, 20}, {100, 20}, {100, 100}, {20, 100}}, {{40, 40}, {40, 80}, {80, 80}, {80, 40}}},
-        {{{20, -30}, {200, 10}, {150, 25}, {60, 80}}, {{200, 300}, {400, 300}, {400, 600}, {200, 600}}},
         {{{240, 10}, {260, 10}, {260, 50}, {240, 50}}, {{-100, 10}, {-10, 10}, {-10, 50}, {-100, 50}},
          {{250, 60}, {270, 60}, {270, 90}, {250, 90}}, {{100, 50}, {239, 50}, {239, 90}, {100, 90}}},
         {{{-g, -40}, {g, 360}, {g, -40}}},

@@ -1,6 +1,7 @@
 // Whatever its arguments, no primitive writes outside the surface, each
 // honours the surface's x and y steps, and the pens built into the
-// primitives draw what the pen's plot slots draw.
+// primitives, with their vector runs, draw what the pen's plot slots draw
+// pixel by pixel.
 
 #include "raster/curves.h"
 #include "raster/ellipses.h"
@@ -36,13 +37,16 @@ struct GuardedSurface {
 ScreenSurface slots;  // a pen's own slots, reached by the forwarders below
 
 // With forward, the pen's slots sit behind forwarders the primitives do not
-// know, so that they plot through the slots instead of the pens built in.
+// know, so that they plot through the slots instead of the pens built in;
+// a run becomes one plain plot per pixel.
 void SetPen(ScreenSurface& s, const ColourRecord& colour, bool xor_pen, bool forward) {
     for (ScreenSurface* t : {&s, &slots}) SetPenColour(*t, colour), SelectPenMode(*t, xor_pen);
     if (!forward) return;
     s.plain_plot = [](ScreenSurface& t) { slots.plain_plot(t); };
     s.coverage_plot = [](ScreenSurface& t, int c) { slots.coverage_plot(t, c); };
-    s.run_plot = [](ScreenSurface& t, uint16_t* p, int32_t step, int32_t n) { slots.run_plot(t, p, step, n); };
+    s.run_plot = [](ScreenSurface& t, uint16_t* p, int32_t step, int32_t n) {
+        for (; n > 0; --n, p += step) t.current_pixel = p, slots.plain_plot(t);
+    };
 }
 
 // Primitive kind (of 19) with the arguments v; the boxes expect their corners in order.

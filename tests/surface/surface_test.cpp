@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "support/test_surface.h"
+#include "surface/pen.h"
 #include "surface/pick_list.h"
 
 // Overlapping rectangles take turns at one point, edges inclusive; a miss
@@ -45,8 +46,8 @@ TEST(ScreenSurface, TheBufferFitsTheLayoutAndClearsSavesAndRestoresWhole) {
     EXPECT_EQ(CountPixelsNot(0x0F0F), 0);
 }
 
-// RGB bytes become words of 5, 5 and 5 bits (the green's low bit dropped); a
-// colour record's word keeps 5, 6 and 5. Blits clip to the surface and to the
+// RGB bytes become words of 5, 5 and 5 bits (the green's low bit dropped).
+// Blits clip to the surface and to the
 // picture, which the user may have replaced with a smaller one. Rows: to x, y,
 // size w, h, from x, y, what it returns, pixels changed, a pixel and its word.
 TEST(SkinPicture, RgbBecomesColourWordsAndBlitsClipToSurfaceAndPicture) {
@@ -57,7 +58,6 @@ TEST(SkinPicture, RgbBecomesColourWordsAndBlitsClipToSurfaceAndPicture) {
     EXPECT_EQ(std::vector<uint16_t>(p->words, p->words + 5), (std::vector<uint16_t>{0xF800, 0x07C0, 0x001F, 0x0010, 0xFFDF}));
     FreeSkinPicture(p);
     EXPECT_EQ(PictureFromRgb(surface, 0, 1, rgb), LoadSkinPicture(surface, "\\no\\such\\file.png"));
-    EXPECT_EQ(MakeColour(8, 4, 8, 7).word + MakeColour(8, 4, 8, 7).alpha, 0x0821 + 7);
     uint16_t words[12] = {0, 1, 2, 3, 100, 101, 102, 103, 200, 201, 202, 203};  // 4 x 3: 100 * y + x
     const SkinPicture picture{words, 4, 3};
     const int rows[][11] = {
@@ -70,4 +70,22 @@ TEST(SkinPicture, RgbBecomesColourWordsAndBlitsClipToSurfaceAndPicture) {
         EXPECT_TRUE(returned == r[6] && CountPixelsNot(0xFFFF) == r[7] && PixelAt(r[8], r[9]) == (r[7] ? r[10] : 0xFFFF)) << r[0] << "," << r[1];
     }
     EXPECT_EQ(BlitPicture(surface, 0, 0, 1, 1, nullptr, 0, 0), 0);
+}
+
+// Each row (destination, pen, alpha, XOR, coverage, result) writes one pixel
+// through the plain slot (coverage -1) or the coverage slot, where only the
+// low byte counts. (The robustness test compares runs with plain plots.)
+TEST(Pen, TheSlotsWriteByAlphaXorAndCoverage) {
+    const int rows[][6] = {
+        {0xFFFF, 0x1234, 255, 0, -1, 0x1234}, {0xFFFF, 0x0000, 255, 0, 128, 0x7BEF},  {0xFFFF, 0x0000, 255, 0, 8, 0xF7BE},  {0x0000, 0xFFFF, 255, 0, 255, 0xF7DE},
+        {0x1234, 0x0000, 255, 0, 256, 0x1234}, {0xFFFF, 0x0000, 128, 0, -1, 0x7BEF}, {0xFFFF, 0x0000, 0, 0, -1, 0xFFFF},    {0xFFFF, 0x0000, 1, 0, 255, 0x7BEF},
+        {0x1234, 0xFFFF, 255, 1, -1, 0xEDCB}, {0x1234, 0xFFFF, 255, 1, 255, 0x1234}, {0x1234, 0xFFFF, 100, 0x100, -1, 0x6C58}};
+    for (const auto& [dest, pen, alpha, xor_flag, coverage, result] : rows) {
+        ResetTestSurface(static_cast<uint16_t>(dest));
+        SetPenColour(surface, ColourRecord{0, 0, 0, static_cast<uint8_t>(alpha), static_cast<uint16_t>(pen)});
+        SelectPenMode(surface, xor_flag);
+        surface.current_pixel = surface.pixel_base + 5;
+        coverage < 0 ? surface.plain_plot(surface) : surface.coverage_plot(surface, coverage);
+        EXPECT_EQ(PixelAt(5, 0), result) << "pen " << pen << " alpha " << alpha << " coverage " << coverage;
+    }
 }
