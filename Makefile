@@ -48,9 +48,9 @@ test-sanitize: build-sanitize
 test: test-ratio test-release test-sanitize
 
 # Tests stay near a third of the code: non-blank lines of tests/ against
-# src/, tools/ and web/ (bench/ and fuzz/ are reported apart). The ceiling
-# only ever comes down, towards 35%.
-TEST_RATIO_LIMIT ?= 37
+# src/, tools/ and web/ (bench/ and fuzz/ are reported apart). Above 35%
+# the test run fails, so new work keeps to the same share.
+TEST_RATIO_LIMIT ?= 35
 test-ratio:
 	@scripts/test_ratio.sh $(TEST_RATIO_LIMIT)
 
