@@ -50,7 +50,6 @@ TEST(CommandLine, RefusalsSayWhyInOneLineAndLeaveNoFile) {
         // No display: at once, not a window nobody sees (timeout would stop a hang with 124).
         {"unset SDL_VIDEODRIVER;", "", "--no-keep", 2, "no display found", ""},
         {"", "", "--no-keep --workspace /tmp/w.knw", 2, "contradict", ""},
-        {"", "", "--scale 2x", 2, "--scale takes a whole number", ""},
         {"", "", "--help", 0, "Ctrl+Z", ""},  // the key list is part of the help
         {"", "", "--export-svg o.svg --slot 64", 2, "--slot takes a library slot from 0 to 63, not '64'", "o.svg"},
         {"", "", "--no-keep --export-svg o.svg --slot 5", 2, "--export-svg: slot 5 holds no drawing", "o.svg"},

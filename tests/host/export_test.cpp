@@ -1,7 +1,7 @@
 // Export, read back by other programs' code: SVG drawn by librsvg
-// (rsvg-convert) against the editor's canvas and parsed by xmllint; WebP and
-// GIF decoded by libwebp and giflib, PNG frames by libpng, against the
-// headless runner's playback frames.
+// (rsvg-convert, which refuses XML that is not well formed) against the
+// editor's canvas; WebP and GIF decoded by libwebp and giflib, PNG frames by
+// libpng, against the headless runner's playback frames.
 #include "host/export.h"
 
 #include <gif_lib.h>
@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -18,6 +17,8 @@
 #include "host/svg_writer.h"
 #include "platform/headless.h"
 #include "platform/host_files.h"
+#include "raster/shape_renderer.h"
+#include "support/drawing_literal.h"
 #include "support/test_files.h"
 #include "support/virtual_display.h"
 #include "scene_generator.h"
@@ -36,39 +37,6 @@ int Difference(uint16_t word, const uint8_t* rgb) {
     int most = 0;
     for (int c = 0; c < 3; ++c) most = std::max(most, std::abs(Channel(word, c) - rgb[c]));
     return most;
-}
-
-struct Point { int16_t x, y; uint8_t type; };
-
-void AddShape(uint8_t kind, ColourRecord colour, std::initializer_list<Point> points) {
-    drawing.shapes[drawing.shape_count++] = {drawing.vertex_count, static_cast<uint16_t>(points.size()),
-                                             kind, 0, colour};
-    for (const Point& p : points) drawing.vertices[drawing.vertex_count++] = {p.x, p.y, p.type, 0};
-}
-
-constexpr uint8_t C = kPointCorner, Q = kPointControl, E = kPointCurveEnd, S = kPointContourStart;
-
-// The drawings the SVG must reproduce, in drawing units (ten to a pixel).
-void BuildDrawing(const std::string& name) {
-    drawing.vertex_count = drawing.shape_count = 0;
-    const ColourRecord red = MakeColour(220, 30, 40, 255), blue = MakeColour(20, 60, 230, 128);
-    if (name == "holes") {
-        AddShape(kShapeFilled, red, {{-800, -800, C}, {800, -800, C}, {800, 800, C}, {-800, 800, C},
-                                     {-400, -400, S}, {400, -400, C}, {400, 400, C}, {-400, 400, C}});
-        AddShape(kShapeFilled, blue, {{-1100, 900, C}, {1100, 900, C}, {0, 1500, C}, {-300, 1000, S},
-                                      {300, 1000, C}, {0, 1300, C}});
-    } else if (name == "translucent curves") {
-        AddShape(kShapeFilled, red, {{-900, -900, C}, {300, -900, C}, {300, 300, C}, {-900, 300, C}});
-        AddShape(kShapeFilled, blue, {{-300, -300, C}, {900, -300, C}, {900, 900, C}, {-300, 900, C}});
-        AddShape(kShapeFilled, MakeColour(40, 200, 60, 60), {{-600, 0, C}, {0, -1200, Q}, {600, 0, E}, {0, 1400, Q}});
-    } else if (name == "two-stroke outlines") {
-        AddShape(kShapeOutline, MakeColour(0, 0, 0, 255), {{-1000, -1000, C}, {1000, -900, C}, {-900, 1000, S},
-                                                           {0, 200, Q}, {1000, 1000, E}});
-        AddShape(kShapeOutline, MakeColour(200, 0, 150, 160), {{-1000, 0, C}, {1000, 100, C}, {0, -1400, S},
-                                                               {50, 1400, C}});
-    } else {
-        ASSERT_TRUE(GenerateScene(drawing, EditorScene(512)));
-    }
 }
 
 // A PNG file's pixels as 8-bit RGB; none unless it is width x height.
@@ -97,17 +65,32 @@ bool Marked(uint16_t word) { return Difference(word, kWhite) > kTolerance; }
 bool Marked(const uint8_t* rgb) { return Difference(0xFFFF, rgb) > kTolerance; }
 
 TEST(ExportSvg, RsvgDrawsWhatTheEditorShows) {
-    if (!OnPath("rsvg-convert") || !OnPath("xmllint")) GTEST_SKIP() << "librsvg2-bin or libxml2-utils is missing";
+    if (!OnPath("rsvg-convert")) GTEST_SKIP() << "librsvg2-bin is missing";
     ASSERT_TRUE(SetUpProgram());
     TemporaryFolder folder;
     const std::string file = folder.Path() + "/drawing.svg", png = folder.Path() + "/drawing.png";
-    for (const char* name : {"holes", "translucent curves", "two-stroke outlines", "512-shape scene"}) {
-        BuildDrawing(name);
-        EditorShapesOnly();
+    // A sparse generated scene, where each shape shows whole (holes, curves,
+    // open outlines, translucent fills), the dense editor scene, and large
+    // holes with outlines of two strokes over them, which the generator does
+    // not make (drawing units, ten to a pixel).
+    const SceneParams kScenes[] = {{1, 16, 1000, 1400, 150, 450}, EditorScene(512)};
+    constexpr uint8_t Q = kPointControl, E = kPointCurveEnd, S = kPointContourStart;
+    const OwnedDrawing literal({
+        {kShapeFilled, MakeColour(220, 30, 40, 255),
+         {{-800, -800}, {800, -800}, {800, 800}, {-800, 800}, {-400, -400, S}, {400, -400}, {400, 400}, {-400, 400}}},
+        {kShapeFilled, MakeColour(20, 60, 230, 128), {{-1100, 900}, {1100, 900}, {0, 1500}, {-300, 1000, S}, {300, 1000}, {0, 1300}}},
+        {kShapeOutline, MakeColour(0, 0, 0, 255), {{-1000, -1000}, {1000, -900}, {-900, 1000, S}, {0, 200, Q}, {1000, 1000, E}}},
+        {kShapeOutline, MakeColour(200, 0, 150, 160), {{-1000, 0}, {1000, 100}, {0, -1400, S}, {50, 1400}}}});
+    for (int k = 0; k < 3; ++k) {
+        const std::string name = k < 2 ? "scene " + std::to_string(k) : "holes and two-stroke outlines";
+        ASSERT_TRUE(k == 2 || GenerateScene(drawing, kScenes[k]));
+        const DrawingView view = ViewOf(k < 2 ? drawing : literal.d);
+        surface.pen_colour.word = 0xFFFF;
+        ClearSurface(surface);
+        RenderDrawing(surface, view, editor.view);
         std::string svg;
-        WriteDrawingSvg(ViewOf(drawing), editor.view, true, &svg);
+        WriteDrawingSvg(view, editor.view, true, &svg);
         ASSERT_TRUE(WriteFile(file, svg));
-        EXPECT_EQ(std::system(("xmllint --noout '" + file + "'").c_str()), 0) << name;
         ASSERT_EQ(std::system(("rsvg-convert -w 240 -h 320 -f png -o '" + png + "' '" + file + "'").c_str()), 0);
         const std::vector<uint8_t> rgb = ReadPng(png, kScreenWidth, kScreenHeight);
         ASSERT_EQ(rgb.size(), 3u * kScreenWidth * kScreenHeight);
@@ -147,8 +130,8 @@ int SquaredDistance(uint16_t word, const GifColorType& c) {
 // GIF: each frame ends at the first centisecond at or after its playback
 // frames' end, and each pixel it writes has the colour of its palette nearest
 // to the playback's pixel (exact where a frame has at most 256 colours, within
-// the quantiser's error where it has more). PNG: the chosen frames only, each
-// scaled up exactly.
+// the quantiser's error where it has more). PNG: the chosen frames, each scaled
+// up exactly.
 TEST(ExportAnimation, EveryFormatHoldsThePlaybackFrames) {
     ASSERT_TRUE(SetUpProgram());
     ASSERT_TRUE(LoadPlaybackScene());
@@ -229,10 +212,8 @@ TEST(ExportAnimation, EveryFormatHoldsThePlaybackFrames) {
     }
     DGifCloseFile(file, &error);
     EXPECT_EQ(frame, 201);
-    EXPECT_EQ(end_cs, 965);
     EXPECT_EQ(wrong, 0) << "GIF pixels not of the nearest palette colour";
 
-    EXPECT_EQ(ReadFile(folder.Path() + "/frame-198.png"), "");
     for (int k = 199; k <= 200; ++k) {
         const std::vector<uint8_t> rgb = ReadPng(folder.Path() + "/frame-" + std::to_string(k) + ".png", 720, 960);
         ASSERT_EQ(rgb.size(), 3u * 720 * 960);
