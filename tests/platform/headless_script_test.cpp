@@ -1,13 +1,9 @@
-// Session scripts: checking, feeding on the virtual clock, frames and shots.
+// Session scripts: checking and feeding on the virtual clock.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
-#include <vector>
 
 #include "platform/headless.h"
-#include "platform/host_files.h"
-#include "support/test_files.h"
 
 namespace {
 
@@ -91,24 +87,4 @@ TEST(HeadlessTiming, StepsArriveAtTheDocumentedTimes) {
         EXPECT_TRUE(HeadlessScriptFinished());
         EXPECT_EQ(HeadlessLinesLeft(), 0);
     }
-}
-
-// Each channel's top bits, the low bits zero: r << 3, g << 2, b << 3.
-TEST(HeadlessFrames, ShotIsA240By320RgbPngOfTheLastFrame) {
-    TemporaryFolder folder;
-    Load(("shot " + folder.Path() + "/frame.png\n").c_str());
-    uint16_t* frame = kBackend->begin_draw();
-    std::fill(frame, frame + 240 * 320, 0);
-    frame[0] = 0xF800, frame[1] = 0x07E0, frame[2] = 0x001F, frame[319 * 240 + 239] = 0xFFFF;
-    kBackend->end_draw();
-    Deliveries();
-    EXPECT_EQ(HeadlessFramesPresented(), 1u);
-    SetDeviceRoot(folder.Path().c_str());
-    DecodedImage image;
-    ASSERT_TRUE(DecodeImageFile("\\frame.png", &image));
-    EXPECT_EQ(image.width * 1000 + image.height, 240320);
-    std::vector<uint8_t> seen(image.rgb, image.rgb + 12);
-    seen.insert(seen.end(), image.rgb + 230397, image.rgb + 230400);
-    EXPECT_EQ(seen, (std::vector<uint8_t>{248, 0, 0, 0, 252, 0, 0, 0, 248, 0, 0, 0, 248, 252, 248}));
-    FreeDecodedImage(&image);
 }

@@ -1,5 +1,5 @@
-// PNG decoding: every colour type and depth ends as 8-bit RGB
-// rows; damaged, foreign and oversized input is refused.
+// PNG decoding: every colour type and depth ends as 8-bit RGB rows, a shot
+// too; damaged, foreign and oversized input is refused.
 #include <gtest/gtest.h>
 #include <png.h>
 
@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/headless.h"
 #include "platform/host_files.h"
 #include "support/test_files.h"
 
@@ -85,13 +86,26 @@ TEST(DecodeImage, DamagedForeignAndOversizedInputAndFilesAreRefused) {
                                    EncodePng(1, 4097, PNG_COLOR_TYPE_GRAY, 8, std::vector<uint16_t>(4097))};
     for (const std::string& bytes : refused) EXPECT_EQ(Decode(bytes), std::vector<uint8_t>()) << bytes.size() << " bytes";
     EXPECT_EQ(Decode(EncodePng(4096, 1, PNG_COLOR_TYPE_GRAY, 8, std::vector<uint16_t>(4096, 77))).at(4095 * 3 + 1), 77);
+}
 
-    // Files: one written and read back is the headless runner's shot test.
+// A frame shot as the headless runner writes it reads back as 240 x 320 RGB,
+// each channel's top bits with the low bits zero (r << 3, g << 2, b << 3);
+// a file missing, not an image, a folder or never written is refused.
+TEST(DecodeImage, AShotReadsBackAndOtherFilesAreRefused) {
     TemporaryFolder folder;
+    std::vector<uint16_t> frame(240 * 320, 0);
+    frame[0] = 0xF800, frame[1] = 0x07E0, frame[2] = 0x001F, frame.back() = 0xFFFF;
+    ASSERT_TRUE(WriteFramePng(frame.data(), (folder.Path() + "/frame.png").c_str()));
     const uint8_t rgb[3] = {1, 2, 3};
     EXPECT_FALSE(EncodePngFile((folder.Path() + "/flat.png").c_str(), 1, 0, rgb));
     ASSERT_TRUE(WriteFile(folder.Path() + "/notes.png", "not an image"));
     SetDeviceRoot(folder.Path().c_str());
     DecodedImage image;
+    ASSERT_TRUE(DecodeImageFile("\\frame.png", &image));
+    EXPECT_EQ(image.width * 1000 + image.height, 240320);
+    std::vector<uint8_t> seen(image.rgb, image.rgb + 12);
+    seen.insert(seen.end(), image.rgb + 230397, image.rgb + 230400);
+    EXPECT_EQ(seen, (std::vector<uint8_t>{248, 0, 0, 0, 252, 0, 0, 0, 248, 0, 0, 0, 248, 252, 248}));
+    FreeDecodedImage(&image);
     for (const char* path : {"\\missing.png", "\\notes.png", "\\", "\\flat.png"}) EXPECT_FALSE(DecodeImageFile(path, &image)) << path;
 }

@@ -108,8 +108,9 @@ async function compareCanvas(page, pngFile) {
   }, png);
 }
 
-async function openTestPage(browser, url, kind, query = '?test&no-keep') {
+async function openTestPage(browser, url, kind, query = '?test&no-keep', prepare = async () => {}) {
   const page = await browser.newPage();
+  await prepare(page);
   await page.setViewport({ width: 800, height: 700, hasTouch: kind === 'touch' });
   await page.goto(url + query);
   if (query.includes('test')) await page.evaluate(() => knBlocked());
@@ -186,11 +187,27 @@ async function inputEdgeCases(browser, url) {
   }
 }
 
-// The canvas fits the viewport whole, with square pixels: a whole factor
-// where 2 or more fits, a fraction below that.
-async function windowSizes(browser, url) {
-  const page = await openTestPage(browser, url, 'mouse', '?no-keep');
-  const failures = [];
+// A browser that refuses IndexedDB, out of test mode: the page runs, keeps
+// nothing and says so once in the console and on the page, whatever saves
+// follow, and the link's Ctrl+E is done at once, not at the next input. The
+// canvas fits the viewport whole, with square pixels: a whole factor where 2
+// or more fits, a fraction below that.
+async function livePage(browser, url) {
+  const said = [], failures = [];
+  const page = await openTestPage(browser, url, 'mouse', '', async p => {
+    p.on('console', m => said.push(m.text()));
+    await p.evaluateOnNewDocument(() => Object.defineProperty(window, 'indexedDB', {
+      get() { throw new DOMException('storage is off', 'SecurityError'); } }));
+  });
+  await page.evaluate(() => { knHost.download = name => { knHost.got = name; }; });
+  await page.click('#download-svg');
+  await page.waitForFunction(() => knHost.got, { timeout: 5000 }).catch(() => failures.push('the link gave nothing'));
+  await page.evaluate(() => dispatchEvent(new PageTransitionEvent('pagehide')));
+  const told = said.filter(line => line.includes('stores nothing')).length;
+  const note = await page.$eval('#keep-note', p => p.textContent);
+  if (told !== 1 || !note.includes('stores nothing'))
+    failures.push(`said ${told} times in the console that nothing is kept; the page says "${note}"`);
+  report('without IndexedDB the page runs, keeps nothing and says so once; its link downloads at once', failures.splice(0));
   for (const [width, height, scale] of [[1280, 1000, 3], [800, 700, 2], [390, 844, 1.625],
                                         [200, 150, 0.46875], [60, 60, 0.1875]]) {
     await page.setViewport({ width, height });
@@ -208,11 +225,13 @@ async function windowSizes(browser, url) {
 const stored = page => page.waitForFunction(() => !knHost.keep.storing, { timeout: 5000 });
 const kDraw = 'tap 210 10\ntap 210 50\ndrag 60 100 120 160 4\nwait 20\nshot drawn.png\n';
 
-// Draws, hides the page (which saves), reloads: the same picture. Then the
-// stored copy is damaged and the page reloaded: the program's refusal reaches
-// the console (setting aside and starting fresh are checked natively).
-async function workSurvivesAReload(browser, url) {
-  const shotDir = nativeShots(kDraw);
+// Draws, hides the page (which saves), reloads: the same picture. Ctrl+E then
+// hands over the drawing as SVG, byte for byte the native export of the same
+// drawing; the screen comes as PNG at the scale asked for. Then the stored
+// copy is damaged and the page reloaded: the program's refusal reaches the
+// console (setting aside and starting fresh are checked natively).
+async function workSurvivesAReloadAndDownloads(browser, url) {
+  const shotDir = nativeShots(kDraw + 'export-svg drawn.svg\n');
   const page = await openTestPage(browser, url, 'mouse', '?test');
   const said = [];
   page.on('console', m => said.push(m.text()));
@@ -222,7 +241,17 @@ async function workSurvivesAReload(browser, url) {
   await page.reload();
   failures.push(...(await replay(page, parseScript('wait 20\nshot drawn.png\n'), 'mouse', shotDir)).failures);
   if (failures.length) failures.push('kept: ' + JSON.stringify(await page.evaluate(() => knHost.keep)) + ', said ' + JSON.stringify(said));
-  report('the work comes back after a reload', failures);
+  await page.evaluate(() => { knHost.download = (name, blob) => { knHost.got[name.replace(/-\d{8}-\d{6}/, '')] = blob; };
+                              knHost.got = {}; });
+  failures.push(...(await replay(page, parseScript('key ctrl+e\nwait 20\n'), 'mouse', shotDir)).failures);
+  await page.evaluate(async () => { await knRunUntil(await knBlocked() + 20); knHost.downloadScreen(2); });
+  await page.waitForFunction(() => knHost.got['drawing-00.svg'] && knHost.got['screen.png'], { timeout: 5000 })
+    .catch(() => failures.push('the downloads did not come'));
+  const svg = await page.evaluate(() => knHost.got['drawing-00.svg']?.text());
+  if (svg !== fs.readFileSync(path.join(shotDir, 'drawn.svg'), 'utf8')) failures.push('the SVG differs from the native export');
+  const png = await page.evaluate(() => createImageBitmap(knHost.got['screen.png']).then(b => `${b.width} x ${b.height}`));
+  if (png !== '480 x 640') failures.push('the PNG at scale 2 is ' + png);
+  report('the work comes back after a reload; the downloads are the native export and the screen', failures);
 
   // Damaged through the page's own folder; the page then keeps nothing, so
   // that the reload's own save does not write over the damage.
@@ -242,50 +271,6 @@ async function workSurvivesAReload(browser, url) {
   await page.close();
 }
 
-// A browser that refuses IndexedDB: the page runs, keeps nothing, and says
-// so once in the console and on the page, whatever saves follow.
-async function noStorage(browser, url, freshDir) {
-  const page = await browser.newPage();
-  await page.evaluateOnNewDocument(() => Object.defineProperty(window, 'indexedDB', {
-    get() { throw new DOMException('storage is off', 'SecurityError'); } }));
-  const said = [];
-  page.on('console', m => said.push(m.text()));
-  await page.goto(url + '?test');
-  const { failures } = await replay(page, parseScript('wait 20\nshot fresh.png\n'), 'mouse', freshDir);
-  await page.evaluate(() => dispatchEvent(new PageTransitionEvent('pagehide')));
-  const told = said.filter(line => line.includes('stores nothing')).length;
-  const note = await page.$eval('#keep-note', p => p.textContent);
-  if (told !== 1 || !note.includes('stores nothing'))
-    failures.push(`said ${told} times in the console that nothing is kept; the page says "${note}"`);
-  report('without IndexedDB the page runs, keeps nothing and says so once', failures);
-  await page.close();
-}
-
-// Ctrl+E hands over the drawing as SVG, byte for byte the native export of
-// the same drawing; the screen comes as PNG at the scale asked for.
-async function downloads(browser, url) {
-  const shotDir = nativeShots(kDraw + 'export-svg drawn.svg\n');
-  const page = await openTestPage(browser, url, 'mouse');
-  await page.evaluate(() => { knHost.download = (name, blob) => { knHost.got[name.replace(/-\d{8}-\d{6}/, '')] = blob; };
-                              knHost.got = {}; });
-  const { failures } = await replay(page, parseScript(kDraw + 'key ctrl+e\nwait 20\n'), 'mouse', shotDir);
-  await page.evaluate(async () => { await knRunUntil(await knBlocked() + 20); knHost.downloadScreen(2); });
-  await page.waitForFunction(() => knHost.got['drawing-00.svg'] && knHost.got['screen.png'], { timeout: 5000 })
-    .catch(() => failures.push('the downloads did not come'));
-  const svg = await page.evaluate(() => knHost.got['drawing-00.svg']?.text());
-  if (svg !== fs.readFileSync(path.join(shotDir, 'drawn.svg'), 'utf8')) failures.push('the SVG differs from the native export');
-  const png = await page.evaluate(() => createImageBitmap(knHost.got['screen.png']).then(b => `${b.width} x ${b.height}`));
-  if (png !== '480 x 640') failures.push('the PNG at scale 2 is ' + png);
-  await page.close();
-  // Out of test mode the link's Ctrl+E is done at once, not at the next input.
-  const live = await openTestPage(browser, url, 'mouse', '?no-keep');
-  await live.evaluate(() => { knHost.download = name => { knHost.got = name; }; });
-  await live.click('#download-svg');
-  await live.waitForFunction(() => knHost.got, { timeout: 5000 }).catch(() => failures.push('the link gave nothing'));
-  report('downloads: the drawing as SVG, as the native export; the screen as PNG', failures);
-  await live.close();
-}
-
 async function main() {
   const server = await start(webDir, 0);
   const url = `http://127.0.0.1:${server.address().port}/`;
@@ -295,11 +280,8 @@ async function main() {
   try {
     await sessionScripts(browser, url);
     await inputEdgeCases(browser, url);
-    await windowSizes(browser, url);
-    const freshDir = nativeShots('wait 20\nshot fresh.png\n');
-    await workSurvivesAReload(browser, url);
-    await noStorage(browser, url, freshDir);
-    await downloads(browser, url);
+    await livePage(browser, url);
+    await workSurvivesAReloadAndDownloads(browser, url);
   } finally {
     await browser.close();
     server.close();
