@@ -31,8 +31,7 @@ TEST(Lines, DashPatternBitsSelectPixelsFromTheClippedStart) {
         some.insert(rest.begin(), rest.end());
         EXPECT_EQ(some, all);
     }
-    for (int start : {10, -6, 20}) {
-        const int end = start == 20 ? 20 : 40;
+    for (const auto& [start, end] : {std::pair{10, 40}, {-6, 40}, {20, 20}}) {
         const PixelSet drawn = DrawnPixels([&] { DrawDashedLine(surface, start, 8, end, 8, 0x0F0F); });
         for (int x = 0; x <= 40; ++x) EXPECT_EQ(drawn.count({x, 8}), x >= start && x <= end && ((x - std::max(start, 0)) & 4) == 0) << x;
     }

