@@ -85,34 +85,16 @@ TEST_F(StageTest, KeysPoseTheirActorsFrameByFrame) {
     EXPECT_EQ(stage.actors[1].pose.x, 1);
 }
 
-// New actors start at the editor's view, each ten units right of and below
-// the one before; every setter rebuilds the transform and its inverse (a
-// singular one keeps the old inverse), and indices outside the array
-// change nothing.
-TEST_F(StageTest, ActorsKeepTheirTransformsWithTheirPoses) {
-    StoreSquare(0, 100, kRed);
-    for (int i = 0; i < 4; ++i) ASSERT_TRUE(AddActor(stage, 0));
-    const Actor& a = stage.actors[0];
-    EXPECT_TRUE(Of(stage.actors[3].pose) == (Fields{30, 30, 0, 1638}) && stage.actors[3].transform.tx == 122);  // 30 units at 1638 truncate to 2 pixels
-    SetActorScale(stage, 0, 16384), SetActorAngle(stage, 0, 2700), MoveActor(stage, 0, 5, 0);
-    const Point32 p = MapPoint(a.transform, 10, 0), back = MapPoint(a.inverse, p.x, p.y);
-    EXPECT_EQ((std::array<int32_t, 4>{p.x, p.y, back.x, back.y}), (std::array<int32_t, 4>{120, 145, 10, 0}));
-    const Transform inverse = a.inverse;
-    SetActorScale(stage, 0, 0), MoveActor(stage, 0, 32767, -32768);
-    EXPECT_TRUE(Of(a.inverse) == Of(inverse) && Of(a.pose) == (Fields{-32764, -32768, 2700, 0}));
-    const ::Stage before = stage;
-    for (int16_t i : {-1, 64, 1000, -32768, 32767}) MoveActor(stage, i, 10, 10), SetActorAngle(stage, i, 900), SetActorScale(stage, i, 100), HighlightActor(stage, surface, i);
-    HighlightActor(stage, surface, 4);
-    EXPECT_TRUE(std::memcmp(&before, &stage, sizeof stage) == 0 && CountPixelsNot(0xFFFF) == 0);
-}
-
 // Later actors paint over earlier ones, each with one pick box around its
 // drawing; actors without a drawing (an empty place, a slot never stored or
 // outside the library, a drawing without vertices) show nothing at all.
 // Around a selected actor's square, here (110, 150)-(129, 169), at 3 * 64 ms
 // the ants use the pattern 0x7878: pixels 3..6 of every 8, clockwise from the
 // top left, in XOR, one pixel outside the bounds. A huge actor's box is
-// clamped to 16 bits and still answers taps.
+// clamped to 16 bits and still answers taps. New actors start at the
+// editor's view, each ten units right of and below the one before; every
+// setter rebuilds the transform and its inverse, and indices outside the
+// array change nothing.
 TEST_F(StageTest, ActorsDrawAnswerTapsInStackingOrderAndShowWhenSelected) {
     StoreSquare(0, 100, kRed);
     StoreSquare(1, 100, kBlue);
@@ -128,8 +110,9 @@ TEST_F(StageTest, ActorsDrawAnswerTapsInStackingOrderAndShowWhenSelected) {
     for (const auto& p : probes) EXPECT_TRUE(PixelAt(p[0], p[1]) == p[2] && PickOwner(int16_t(p[0]), int16_t(p[1])) == p[3]) << p[0] << "," << p[1];
     const PickEntry& e = pick_list.entries[0];
     EXPECT_EQ((std::array<int, 6>{pick_list.count, e.owner, e.x1, e.y1, e.x2, e.y2}), (std::array<int, 6>{2, 0, 110, 150, 129, 169}));
+    EXPECT_TRUE(Of(stage.actors[3].pose) == (Fields{30, 30, 0, 1638}));
     ResetTestSurface();
-    for (int16_t i = 2; i < 6; ++i) HighlightActor(stage, surface, i);
+    for (int16_t i : {2, 3, 4, 5, -1, 64, 1000, -32768, 32767}) HighlightActor(stage, surface, i);
     EXPECT_EQ(CountPixelsNot(0xFFFF), 0);
     ticks = 3 * 64 + 63;
     HighlightActor(stage, surface, 0);
@@ -140,6 +123,13 @@ TEST_F(StageTest, ActorsDrawAnswerTapsInStackingOrderAndShowWhenSelected) {
     SetActorScale(stage, 6, 32767);
     RefreshActorPicks(stage);
     EXPECT_TRUE(PickOwner(0, 0) == 6 && PickOwner(239, 319) == 6);
+    const Actor& a = stage.actors[0];
+    SetActorScale(stage, 0, 16384), SetActorAngle(stage, 0, 2700), MoveActor(stage, 0, 5, 0);
+    const Point32 p = MapPoint(a.transform, 10, 0), back = MapPoint(a.inverse, p.x, p.y);
+    EXPECT_EQ((std::array<int32_t, 5>{a.pose.angle, p.x, p.y, back.x, back.y}), (std::array<int32_t, 5>{2700, 120, 145, 10, 0}));
+    const ::Stage before = stage;
+    for (int16_t i : {-1, 64, 1000, -32768, 32767}) MoveActor(stage, i, 10, 10), SetActorAngle(stage, i, 900), SetActorScale(stage, i, 100);
+    EXPECT_EQ(std::memcmp(&before, &stage, sizeof stage), 0);
 }
 
 // Actor 0 shows a red square and moves one unit per frame: frame n puts it at

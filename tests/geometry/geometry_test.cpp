@@ -26,14 +26,13 @@ TEST(Transform, BuildMapComposeAndInvertTruncateStepByStep) {
     const std::pair<Pose, Entries> poses[] = {{{450, 100, 0, 1638}, {1158, -1159, 1158, 1158, 127, 167}},
                                               {{900, 5, 0, 16384}, {0, -16384, 16384, 0, 120, 165}}};
     for (const auto& [pose, entries] : poses) EXPECT_EQ(Of(BuildTransform(pose)), entries) << pose.angle;
-    const Transform view = {1638, 0, 0, 1638, 120, 160};
     // Two quarter turns make a half turn; the right-hand offset goes through the left matrix.
     Transform m = {0, -16384, 16384, 0, 0, 0}, n = {32768, 0, 0, 8192, 10, 20};
     ComposeTransform(&m, Transform{0, -16384, 16384, 0, 0, 0}), ComposeTransform(&n, Transform{16384, 0, 0, 16384, 3, -7});
     EXPECT_TRUE(Of(m) == (Entries{-16384, 0, 0, -16384, 0, 0}) && Of(n) == (Entries{32768, 0, 0, 8192, 16, 16}));
     // The determinant is taken in Q14 after one shift: 1638 inverts to 164644.
     // Scale 0, or a determinant below one unit after the shift, is singular.
-    const std::pair<Transform, Entries> inverses[] = {{view, {164644, 0, 0, 164644, -1205, -1607}},
+    const std::pair<Transform, Entries> inverses[] = {{{1638, 0, 0, 1638, 120, 160}, {164644, 0, 0, 164644, -1205, -1607}},
                                                       {{0, -16384, 16384, 0, 120, 165}, {0, 16384, -16384, 0, -165, 120}},
                                                       {{-16384, 0, 0, 1, 0, 0}, {-16384, 0, 0, 268435456, 0, 0}},
                                                       {BuildTransform(Pose{300, 10, 10, 0}), {1, 2, 3, 4, 5, 6}},
