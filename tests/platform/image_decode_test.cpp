@@ -102,9 +102,9 @@ TEST(DecodeImage, AShotReadsBackAndOtherFilesAreRefused) {
     SetDeviceRoot(folder.Path().c_str());
     DecodedImage image;
     ASSERT_TRUE(DecodeImageFile("\\frame.png", &image));
-    EXPECT_EQ(image.width * 1000 + image.height, 240320);
+    EXPECT_EQ(std::pair(image.width, image.height), std::pair(240, 320));
     std::vector<uint8_t> seen(image.rgb, image.rgb + 12);
-    seen.insert(seen.end(), image.rgb + 230397, image.rgb + 230400);
+    seen.insert(seen.end(), image.rgb + 240 * 320 * 3 - 3, image.rgb + 240 * 320 * 3);  // the last pixel
     EXPECT_EQ(seen, (std::vector<uint8_t>{248, 0, 0, 0, 252, 0, 0, 0, 248, 0, 0, 0, 248, 252, 248}));
     FreeDecodedImage(&image);
     for (const char* path : {"\\missing.png", "\\notes.png", "\\", "\\flat.png"}) EXPECT_FALSE(DecodeImageFile(path, &image)) << path;

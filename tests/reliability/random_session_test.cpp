@@ -254,9 +254,10 @@ static void GenerateGesture() {
 // one each) and one per 40 ms of a wait, so that playback still advances.
 struct SessionEnd {};
 
+constexpr int kFaultStatus = 3;  // the exit status of a process that wrote its fault into the log
 [[noreturn]] static void Fail(const char* fault) {
     std::snprintf(driver.log->fault, sizeof driver.log->fault, "%s", fault);
-    _exit(3);
+    _exit(kFaultStatus);
 }
 
 // The program waits for input: check it.
@@ -389,7 +390,7 @@ static std::pair<std::string, std::vector<SessionStep>> RunSession(const Session
         fault = "could not run the session in a child process";
     else if (WIFSIGNALED(status))
         fault = WTERMSIG(status) == SIGALRM ? "the session stopped making progress" : "killed by signal " + std::to_string(WTERMSIG(status));
-    else if (WEXITSTATUS(status) == 3)
+    else if (WEXITSTATUS(status) == kFaultStatus)
         fault = std::string("invariant broken: ") + log->fault;
     else if (WEXITSTATUS(status) != 0)
         fault = "exit status " + std::to_string(WEXITSTATUS(status)) + " (a sanitizer report, if any, is above)";
@@ -576,7 +577,8 @@ static const char* RoundTrips(int64_t waits) {
     }
     int status = 0;
     static char fault[sizeof driver.log->fault];
-    if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) % 3 != 0)
+    if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) ||
+        (WEXITSTATUS(status) != 0 && WEXITSTATUS(status) != kFaultStatus))
         return "the copy crashed or hung";
     return WEXITSTATUS(status) == 0 ? nullptr : std::strcpy(fault, driver.log->fault);
 }
